@@ -1,0 +1,76 @@
+#pragma once
+// The six commands and the edits they are made of. Each command works on the
+// module of the editor's active code pane, resolved anew at every step,
+// reports any failure of its own in a message box and returns normally.
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "commands/services.h"
+#include "engine/event_table.h"
+#include "host/code_module.h"
+
+namespace tamvo {
+
+// Where the author of module headers is kept.
+inline constexpr std::u16string_view kAuthorApplication = u"tamv";
+inline constexpr std::u16string_view kAuthorSection = u"settings";
+inline constexpr std::u16string_view kAuthorKey = u"auther";
+inline constexpr std::u16string_view kAuthorPrompt = u"作成者名";
+
+class Commands {
+ public:
+  Commands(Vbe& hostVbe, const EventTable& events, Ui& ui, Settings& settings)
+      : hostVbe_(hostVbe), events_(events), ui_(ui), settings_(settings) {}
+
+  // The commands of the dialog's buttons 0 to 5.
+  void InsertCurrentProcComment();
+  void InsertAllProcComments();
+  void InsertModuleHeader();
+  void DeleteCurrentProcComment();
+  void DeleteAllProcComments();
+  void DeleteModuleHeader();
+  // Runs the command of a dialog button; any other index runs nothing.
+  void RunCommand(int buttonIndex);
+
+  // The edits and lookups the commands are made of; they throw Failure.
+
+  // The declaration statement with its continuation lines joined.
+  std::u16string GetProcDeclaration(std::u16string_view procName, ProcKind kind);
+  // Replaces the comment above the declaration by one empty line and a
+  // fresh comment block. Nothing changes when the block can't be built.
+  void InsertProcComment(std::u16string_view procName, ProcKind kind);
+  // Replaces the comment above the declaration by one empty line.
+  void DeleteProcComment(std::u16string_view procName, ProcKind kind);
+  LineNumber GetSelectionLine();
+  std::u16string GetProcNameOfLine(LineNumber line, ProcKind& kind);
+  std::u16string GetCurrentProcName(ProcKind& kind);
+
+ private:
+  using ProcEdit = void (Commands::*)(std::u16string_view, ProcKind);
+
+  std::shared_ptr<CodeModule> ActiveModule();
+  void WalkAllProcedures(ProcEdit edit);
+  // Runs work, showing its failure as the error report.
+  void Trap(const std::function<void()>& work);
+  void Report(const std::exception& failure);
+
+  Vbe& hostVbe_;
+  const EventTable& events_;
+  Ui& ui_;
+  Settings& settings_;
+};
+
+// The first line of a procedure's comment: the blank and comment lines
+// directly above its declaration, within the procedure's own lines, and
+// below a module header at the top of the module.
+LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind);
+
+// The seven-line module header, lines joined by CR LF. Line breaks in the
+// author become spaces, so that they can't write code into the module.
+std::u16string ComposeModuleHeader(std::u16string_view componentName, std::u16string_view author);
+
+}  // namespace tamvo

@@ -1,0 +1,73 @@
+// The module header: a comment at the top of the module with the module's
+// name and its author.
+
+#include "commands/commands.h"
+#include "engine/comment_block.h"
+
+namespace tamvo {
+
+namespace {
+
+std::u16string OnOneLine(std::u16string_view text) {
+  std::u16string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' || text[i] == u'\n') {
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      line += u' ';
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+std::u16string ComposeModuleHeader(std::u16string_view componentName, std::u16string_view author) {
+  std::u16string header;
+  AppendLine(header, u"'/**");
+  AppendLine(header, u"' * .");
+  AppendLine(header, u"' * ");
+  AppendLine(header, u"' * @modulename " + OnOneLine(componentName));
+  AppendLine(header, u"' * @auther     " + OnOneLine(author));
+  AppendLine(header, u"' * @version    1.0.0");
+  AppendLine(header, u"' */");
+  return header;
+}
+
+void Commands::InsertModuleHeader() {
+  // Asking for the author comes before the error report is in force: its
+  // failures are the front end's own.
+  const std::u16string stored = settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
+  const std::u16string author = ui_.InputBox(kAuthorPrompt, stored).value_or(u"");
+  settings_.SaveSetting(kAuthorApplication, kAuthorSection, kAuthorKey, author);
+
+  // The new header is composed before the old one goes, so that a failure
+  // leaves the module as it was.
+  std::shared_ptr<CodeModule> module;
+  std::u16string header;
+  try {
+    module = ActiveModule();
+    header = ComposeModuleHeader(module->ComponentName(), author);
+  } catch (const std::exception& failure) {
+    // Without a module nothing can be lost: the removal reports that too.
+    if (!module) DeleteModuleHeader();
+    Report(failure);
+    return;
+  }
+  DeleteModuleHeader();
+  Trap([&] {
+    module = ActiveModule();
+    module->InsertLines(1, header);
+    module->CodePane()->SetSelection(2, 5, 2, 5);
+  });
+}
+
+void Commands::DeleteModuleHeader() {
+  Trap([&] {
+    auto module = ActiveModule();
+    while (module->Lines(1, 1).starts_with(u'\'')) module->DeleteLines(1, 1);
+  });
+}
+
+}  // namespace tamvo

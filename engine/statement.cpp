@@ -1,0 +1,98 @@
+#include "engine/statement.h"
+
+#include "engine/text.h"
+
+namespace tamvo {
+
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+bool IsWordChar(char16_t c) {
+  return !(IsBlank(c) || c == u'(' || c == u')' || c == u'\'' || c == u':' || c == u',' ||
+           c == u'"' || c == u'=');
+}
+
+// Reads words from the start of a statement: "Public Sub Foo(" gives Public,
+// Sub, Foo, then an empty word at the "(".
+class WordReader {
+ public:
+  explicit WordReader(std::u16string_view text) : text_(text) {}
+
+  std::u16string_view Next() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
+    return text_.substr(start, pos_ - start);
+  }
+
+ private:
+  std::u16string_view text_;
+  std::size_t pos_ = 0;
+};
+
+bool Is(std::u16string_view word, std::u16string_view keyword) {
+  return EqualsIgnoreCase(word, keyword);
+}
+
+// The editor reports "Function F$()" as F.
+std::u16string WithoutTypeCharacter(std::u16string_view name) {
+  if (name.size() > 1 && std::u16string_view(u"$%&!#@^").find(name.back()) != std::u16string_view::npos) {
+    name.remove_suffix(1);
+  }
+  return std::u16string(name);
+}
+
+}  // namespace
+
+bool ContinuesOnNextLine(std::u16string_view line) {
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  return line.size() >= 2 && line.back() == u'_' && IsBlank(line[line.size() - 2]);
+}
+
+Statement ClassifyStatement(std::u16string_view text) {
+  std::size_t first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  if (first == text.size()) return {StatementKind::Blank, {}, kProcKindProc};
+  if (text[first] == u'\'') return {StatementKind::Comment, {}, kProcKindProc};
+
+  WordReader words(text);
+  std::u16string_view word = words.Next();
+  if (Is(word, u"Rem")) return {StatementKind::Comment, {}, kProcKindProc};
+  if (Is(word, u"End")) {
+    const auto what = words.Next();
+    if (Is(what, u"Sub") || Is(what, u"Function") || Is(what, u"Property")) {
+      return {StatementKind::ProcEnd, {}, kProcKindProc};
+    }
+    return {StatementKind::Code, {}, kProcKindProc};
+  }
+
+  while (Is(word, u"Public") || Is(word, u"Private") || Is(word, u"Friend") || Is(word, u"Static")) {
+    word = words.Next();
+  }
+  ProcKind kind = kProcKindProc;
+  if (Is(word, u"Property")) {
+    const auto accessor = words.Next();
+    if (Is(accessor, u"Get")) {
+      kind = kProcKindGet;
+    } else if (Is(accessor, u"Let")) {
+      kind = kProcKindLet;
+    } else if (Is(accessor, u"Set")) {
+      kind = kProcKindSet;
+    } else {
+      return {StatementKind::Code, {}, kProcKindProc};
+    }
+  } else if (!Is(word, u"Sub") && !Is(word, u"Function")) {
+    return {StatementKind::Code, {}, kProcKindProc};
+  }
+  const auto name = words.Next();
+  if (name.empty()) return {StatementKind::Code, {}, kProcKindProc};
+  return {StatementKind::ProcStart, WithoutTypeCharacter(name), kind};
+}
+
+bool IsBlankOrCommentLine(std::u16string_view line) {
+  const auto kind = ClassifyStatement(line).kind;
+  return kind == StatementKind::Blank || kind == StatementKind::Comment;
+}
+
+}  // namespace tamvo

@@ -1,0 +1,65 @@
+#pragma once
+// The editor's code objects as the commands see them: the active code pane,
+// its module, the module's procedures. Members carry the editor's names and
+// 1-based line numbers; a member that the editor would fail on (no active
+// pane, an unknown procedure, a line out of range) throws Failure with a
+// description, from every implementation alike.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/proc_kind.h"
+
+namespace tamvo {
+
+class CodePane;
+
+class CodeModule {
+ public:
+  virtual ~CodeModule() = default;
+
+  // Parent.Name: the name of the component that owns the module.
+  virtual std::u16string ComponentName() = 0;
+  virtual LineNumber CountOfLines() = 0;
+  // count lines from startLine on, joined by CR LF, without a final line end.
+  virtual std::u16string Lines(LineNumber startLine, LineNumber count) = 0;
+  // The lines of code (split at CR LF, CR or LF) become lines line, line + 1, ...
+  virtual void InsertLines(LineNumber line, std::u16string_view code) = 0;
+  virtual void DeleteLines(LineNumber startLine, LineNumber count) = 0;
+  // First line of the procedure: the comments and blank lines above its
+  // declaration are part of it.
+  virtual LineNumber ProcStartLine(std::u16string_view procName, ProcKind kind) = 0;
+  // First line of the procedure's declaration statement.
+  virtual LineNumber ProcBodyLine(std::u16string_view procName, ProcKind kind) = 0;
+  // Name and kind of the procedure that holds the line; an empty name for a
+  // line of the declarations section.
+  virtual std::u16string ProcOfLine(LineNumber line, ProcKind& kind) = 0;
+  virtual std::shared_ptr<tamvo::CodePane> CodePane() = 0;
+};
+
+struct Selection {
+  LineNumber startLine = 1;
+  LineNumber startColumn = 1;
+  LineNumber endLine = 1;
+  LineNumber endColumn = 1;
+};
+
+class CodePane {
+ public:
+  virtual ~CodePane() = default;
+
+  virtual std::shared_ptr<tamvo::CodeModule> CodeModule() = 0;
+  virtual Selection GetSelection() = 0;
+  virtual void SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
+                            LineNumber endColumn) = 0;
+};
+
+class Vbe {
+ public:
+  virtual ~Vbe() = default;
+
+  virtual std::shared_ptr<CodePane> ActiveCodePane() = 0;
+};
+
+}  // namespace tamvo

@@ -1,0 +1,154 @@
+#include "host/memory_module.h"
+
+#include <string>
+
+#include "engine/failure.h"
+#include "engine/text.h"
+
+namespace tamvo {
+
+namespace {
+
+// The editor's own words for its failures.
+const std::u16string kInvalidArgument = u"Invalid procedure call or argument";
+
+std::u16string Number(LineNumber n) { return FromUtf8(std::to_string(n)); }
+
+}  // namespace
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16string> lines)
+    : componentName_(std::move(componentName)) {
+  std::vector<Line> loaded;
+  loaded.reserve(lines.size());
+  for (auto& text : lines) loaded.push_back({std::move(text), nextId_++});
+  lines_.Insert(0, std::move(loaded));
+  index_.Rebuild(Source(), Count());
+}
+
+ProcIndex::LineSource MemoryModule::Source() const {
+  return [this](LineNumber line) -> std::u16string_view { return lines_[line - 1].text; };
+}
+
+LineNumber MemoryModule::CountOfLines() { return Count(); }
+
+std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
+  if (startLine < 1 || count < 0) {
+    throw Failure(kInvalidArgument + u": Lines(" + Number(startLine) + u", " + Number(count) + u")");
+  }
+  // Like the editor, lines past the end read as nothing.
+  std::u16string text;
+  for (LineNumber line = startLine; line < startLine + count && line <= Count(); ++line) {
+    if (line > startLine) text += u"\r\n";
+    text += lines_[line - 1].text;
+  }
+  return text;
+}
+
+void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
+  if (line < 1) throw Failure(kInvalidArgument + u": InsertLines(" + Number(line) + u")");
+  line = std::min(line, Count() + 1);
+  // Like the editor, an empty text still inserts one empty line.
+  auto texts = SplitLines(code);
+  if (texts.empty()) texts.emplace_back();
+  std::vector<Line> inserted;
+  inserted.reserve(texts.size());
+  for (auto& text : texts) inserted.push_back({std::move(text), nextId_++});
+  const auto delta = static_cast<LineNumber>(inserted.size());
+  lines_.Insert(static_cast<std::size_t>(line - 1), std::move(inserted));
+  index_.Update(Source(), Count(), line, delta);
+}
+
+void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
+  if (startLine < 1 || count < 0 || startLine + count - 1 > Count()) {
+    throw Failure(kInvalidArgument + u": DeleteLines(" + Number(startLine) + u", " + Number(count) +
+                  u") in a module of " + Number(Count()) + u" lines");
+  }
+  if (count == 0) return;
+  lines_.Erase(static_cast<std::size_t>(startLine - 1), static_cast<std::size_t>(count));
+  index_.Update(Source(), Count(), startLine, -count);
+}
+
+std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) const {
+  const auto found = index_.Find(procName, kind);
+  if (!found) {
+    throw Failure(u"Sub or Function not defined: " + std::u16string(procName) +
+                  (kind == kProcKindProc ? u""
+                   : kind == kProcKindGet ? u" (Property Get)"
+                   : kind == kProcKindLet ? u" (Property Let)"
+                   : kind == kProcKindSet ? u" (Property Set)"
+                                          : u" (kind " + Number(kind) + u")"));
+  }
+  return *found;
+}
+
+LineNumber MemoryModule::ProcStartLine(std::u16string_view procName, ProcKind kind) {
+  return index_.StartLine(FindProc(procName, kind));
+}
+
+LineNumber MemoryModule::ProcBodyLine(std::u16string_view procName, ProcKind kind) {
+  return index_.BodyLine(FindProc(procName, kind));
+}
+
+std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
+  if (line < 0 || line > Count()) {
+    throw Failure(kInvalidArgument + u": ProcOfLine(" + Number(line) + u") in a module of " +
+                  Number(Count()) + u" lines");
+  }
+  kind = kProcKindProc;
+  const auto proc = index_.OfLine(line);
+  if (!proc) return {};
+  kind = index_.Kind(*proc);
+  return index_.Name(*proc);
+}
+
+std::shared_ptr<CodePane> MemoryModule::CodePane() {
+  auto pane = pane_.lock();
+  if (!pane) throw Failure(u"Object variable or With block variable not set");
+  return pane;
+}
+
+MemoryModule::LineId MemoryModule::IdOfLine(LineNumber line) const { return lines_[line - 1].id; }
+
+const std::u16string& MemoryModule::LineText(LineNumber line) const { return lines_[line - 1].text; }
+
+std::u16string MemoryModule::Text() const {
+  std::u16string text;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (i > 0) text += u"\r\n";
+    text += lines_[i].text;
+  }
+  return text;
+}
+
+void MemoryPane::SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
+                              LineNumber endColumn) {
+  if (startLine < 1 || startColumn < 1 || endLine < startLine || endColumn < 1) {
+    throw Failure(kInvalidArgument);
+  }
+  selection_ = {startLine, startColumn, endLine, endColumn};
+}
+
+MemoryVbe::MemoryVbe(std::shared_ptr<MemoryModule> module)
+    : module_(std::move(module)), pane_(std::make_shared<MemoryPane>(module_)) {
+  module_->ShowIn(pane_);
+}
+
+std::shared_ptr<CodePane> MemoryVbe::ActiveCodePane() {
+  if (!paneActive_) throw Failure(u"Object variable or With block variable not set");
+  return pane_;
+}
+
+}  // namespace tamvo

@@ -1,0 +1,98 @@
+#pragma once
+// A VBA code module held in memory, answering the editor's members the way
+// the editor does. It backs the command-line tool and every test.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/code_module.h"
+#include "host/gap_buffer.h"
+#include "host/proc_index.h"
+
+namespace tamvo {
+
+// Splits text into lines at CR LF, lone CR or lone LF. An empty text is no
+// lines; a final line end adds no empty line after it.
+std::vector<std::u16string> SplitLines(std::u16string_view text);
+
+class MemoryModule : public CodeModule {
+ public:
+  // Every line keeps its identity through edits, so that whoever loaded the
+  // module can tell its own lines from inserted ones.
+  using LineId = std::uint64_t;
+
+  explicit MemoryModule(std::u16string componentName, std::vector<std::u16string> lines = {});
+
+  std::u16string ComponentName() override { return componentName_; }
+  LineNumber CountOfLines() override;
+  std::u16string Lines(LineNumber startLine, LineNumber count) override;
+  void InsertLines(LineNumber line, std::u16string_view code) override;
+  void DeleteLines(LineNumber startLine, LineNumber count) override;
+  LineNumber ProcStartLine(std::u16string_view procName, ProcKind kind) override;
+  LineNumber ProcBodyLine(std::u16string_view procName, ProcKind kind) override;
+  std::u16string ProcOfLine(LineNumber line, ProcKind& kind) override;
+  std::shared_ptr<tamvo::CodePane> CodePane() override;
+
+  // The pane that shows this module; set by whoever creates the pane.
+  void ShowIn(std::weak_ptr<tamvo::CodePane> pane) { pane_ = std::move(pane); }
+
+  LineId IdOfLine(LineNumber line) const;
+  // Ids of the lines as loaded are 0 .. n-1 in order; inserted lines get
+  // ids from n on.
+  const std::u16string& LineText(LineNumber line) const;
+  // The whole module, lines joined by CR LF.
+  std::u16string Text() const;
+
+ private:
+  struct Line {
+    std::u16string text;
+    LineId id = 0;
+  };
+
+  LineNumber Count() const { return static_cast<LineNumber>(lines_.size()); }
+  std::size_t FindProc(std::u16string_view procName, ProcKind kind) const;
+  ProcIndex::LineSource Source() const;
+
+  std::u16string componentName_;
+  GapBuffer<Line> lines_;
+  ProcIndex index_;
+  LineId nextId_ = 0;
+  std::weak_ptr<tamvo::CodePane> pane_;
+};
+
+// The one code pane of a MemoryModule, with its selection.
+class MemoryPane : public CodePane {
+ public:
+  explicit MemoryPane(std::shared_ptr<MemoryModule> module) : module_(std::move(module)) {}
+
+  std::shared_ptr<tamvo::CodeModule> CodeModule() override { return module_; }
+  Selection GetSelection() override { return selection_; }
+  void SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
+                    LineNumber endColumn) override;
+
+ private:
+  std::shared_ptr<MemoryModule> module_;
+  Selection selection_;
+};
+
+// An editor whose active code pane shows one MemoryModule, or no pane at all.
+class MemoryVbe : public Vbe {
+ public:
+  explicit MemoryVbe(std::shared_ptr<MemoryModule> module);
+
+  std::shared_ptr<CodePane> ActiveCodePane() override;
+
+  MemoryModule& Module() { return *module_; }
+  MemoryPane& Pane() { return *pane_; }
+  void SetPaneActive(bool active) { paneActive_ = active; }
+
+ private:
+  std::shared_ptr<MemoryModule> module_;
+  std::shared_ptr<MemoryPane> pane_;
+  bool paneActive_ = true;
+};
+
+}  // namespace tamvo

@@ -1,0 +1,75 @@
+#pragma once
+// Where the procedures of a module are: the declarations section, and for
+// each procedure its declaration line and the last line of its End
+// statement. Start lines follow from these: a procedure starts right after
+// the declarations section (the first one) or after the previous procedure's
+// End, and the last one also owns the trailing lines.
+//
+// An edit re-reads only the lines from the end of the procedure above it to
+// the point where the old and new readings meet again, and moves the line
+// numbers of everything below through a Fenwick tree of pending shifts; a
+// full re-read happens only when an edit adds, removes or renames procedures.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/proc_kind.h"
+
+namespace tamvo {
+
+class ProcIndex {
+ public:
+  // Physical line by 1-based number; valid for 1 <= line <= lineCount.
+  using LineSource = std::function<std::u16string_view(LineNumber)>;
+
+  void Rebuild(const LineSource& lines, LineNumber lineCount);
+  // Called after delta lines were inserted at line (delta > 0) or -delta
+  // lines were deleted from line on (delta < 0); lineCount is the new count.
+  void Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta);
+
+  std::size_t size() const { return procs_.size(); }
+  // The procedure of that name (letter case ignored) and kind, if any.
+  std::optional<std::size_t> Find(std::u16string_view name, ProcKind kind) const;
+  // The procedure that holds the line, none for the declarations section.
+  std::optional<std::size_t> OfLine(LineNumber line) const;
+
+  const std::u16string& Name(std::size_t i) const { return procs_[i].name; }
+  ProcKind Kind(std::size_t i) const { return procs_[i].kind; }
+  LineNumber StartLine(std::size_t i) const;
+  LineNumber BodyLine(std::size_t i) const { return procs_[i].body + Shift(i); }
+  LineNumber EndLine(std::size_t i) const { return procs_[i].end + Shift(i); }
+
+ private:
+  struct Proc {
+    std::u16string name;
+    ProcKind kind = kProcKindProc;
+    LineNumber body = 0;  // stored without the pending shift
+    LineNumber end = 0;
+    bool terminated = false;  // false when the module ends before its End
+  };
+  struct Reading {
+    std::vector<Proc> procs;  // absolute line numbers
+    LineNumber declarationsEnd = 0;
+    std::optional<std::size_t> syncedWith;  // old index where the readings met again
+  };
+
+  Reading Read(const LineSource& lines, LineNumber lineCount, LineNumber from, bool inDeclarations,
+               const std::function<std::optional<std::size_t>(const Proc&)>& meetsOld) const;
+  // Number of procedures whose End lies above the line.
+  std::size_t CountEndingBefore(LineNumber line) const;
+  LineNumber Shift(std::size_t i) const;
+  void AddShift(std::size_t from, LineNumber delta);
+  void ResetShifts();
+
+  std::vector<Proc> procs_;
+  std::vector<LineNumber> shiftTree_;  // Fenwick tree over procs_, 1-based
+  LineNumber declarationsEnd_ = 0;
+  std::unordered_map<std::u16string, std::size_t> byKey_;  // lower-case name + kind
+};
+
+}  // namespace tamvo
