@@ -1,0 +1,183 @@
+#include "commands/commands.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/text.h"
+#include "tests/commands/fakes.h"
+
+namespace tamvo {
+namespace {
+
+using test::Editor;
+
+struct WalkCase {
+  const char* what;
+  std::u16string text;
+  std::u16string commented;    // after InsertAllProcComments
+  std::u16string uncommented;  // after DeleteAllProcComments
+  friend void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class WalkTest : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(WalkTest, InsertAllCommentsEveryProcedureOnce) {
+  Editor editor(GetParam().text);
+  editor.commands.InsertAllProcComments();
+  EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(GetParam().commented));
+  editor.commands.InsertAllProcComments();
+  EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(GetParam().commented)) << "second run";
+  EXPECT_TRUE(editor.ui.messages.empty());
+}
+
+TEST_P(WalkTest, DeleteAllLeavesOneEmptyLineAboveEachDeclaration) {
+  Editor editor(GetParam().text);
+  editor.commands.DeleteAllProcComments();
+  EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(GetParam().uncommented));
+
+  Editor commented(GetParam().text);
+  commented.commands.InsertAllProcComments();
+  commented.commands.DeleteAllProcComments();
+  EXPECT_EQ(ToUtf8(commented.Text()), ToUtf8(GetParam().uncommented)) << "after insert";
+  EXPECT_TRUE(commented.ui.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, WalkTest,
+    ::testing::Values(
+        WalkCase{"procedures separated by blank lines, after declarations",
+                 u"Option Explicit\n\n\nSub A()\nEnd Sub\n\n\n\nPrivate Function B(x As Long) As "
+                 u"Long\nEnd Function\n' old\n\nProperty Get C() As Long\nEnd Property\nProperty Let "
+                 u"C(v As Long)\nEnd Property\n",
+                 u"Option Explicit\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n\n'/**\n' * .\n' * @return "
+                 u"\n' * @param x\n' */\nPrivate Function B(x As Long) As Long\nEnd Function\n\n'/**\n' * "
+                 u".\n' * Getter: C\n' */\nProperty Get C() As Long\nEnd Property\n\n'/**\n' * .\n' * "
+                 u"Setter: C\n' */\nProperty Let C(v As Long)\nEnd Property\n",
+                 u"Option Explicit\n\nSub A()\nEnd Sub\n\nPrivate Function B(x As Long) As Long\nEnd "
+                 u"Function\n\nProperty Get C() As Long\nEnd Property\n\nProperty Let C(v As "
+                 u"Long)\nEnd Property\n"},
+        WalkCase{"event procedures and a continued declaration",
+                 u"Private Sub Form_Load()\nEnd Sub\nPublic Function Join3(ByVal a As String, _\n"
+                 u"        ByVal b As String, _\n        ByVal c As String) As String\nEnd Function\n",
+                 u"\n'/**\n' * Form 読み込み時.\n' */\nPrivate Sub Form_Load()\nEnd Sub\n\n'/**\n' * .\n"
+                 u"' * @return \n' * @param a\n' * @param b\n' * @param c\n' */\nPublic Function "
+                 u"Join3(ByVal a As String, _\n        ByVal b As String, _\n        ByVal c As String) As "
+                 u"String\nEnd Function\n",
+                 u"\nPrivate Sub Form_Load()\nEnd Sub\n\nPublic Function Join3(ByVal a As String, _\n"
+                 u"        ByVal b As String, _\n        ByVal c As String) As String\nEnd Function\n"},
+        WalkCase{"a conditional-compilation line and what stands above it stay",
+                 u"Sub A()\nEnd Sub\n#If VBA7 Then\n' old\nSub B()\nEnd Sub\n#End If\n",
+                 u"\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n#If VBA7 Then\n\n'/**\n' * .\n' */\nSub "
+                 u"B()\nEnd Sub\n#End If\n",
+                 u"\nSub A()\nEnd Sub\n#If VBA7 Then\n\nSub B()\nEnd Sub\n#End If\n"},
+        WalkCase{"a module header above the first procedure of a module without declarations",
+                 u"'/**\n' * .\n' * \n' * @modulename Module1\n' * @auther     me\n' * @version    "
+                 u"1.0.0\n' */\n' old\nSub A()\nEnd Sub\n",
+                 u"'/**\n' * .\n' * \n' * @modulename Module1\n' * @auther     me\n' * @version    "
+                 u"1.0.0\n' */\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n",
+                 u"'/**\n' * .\n' * \n' * @modulename Module1\n' * @auther     me\n' * @version    "
+                 u"1.0.0\n' */\n\nSub A()\nEnd Sub\n"},
+        WalkCase{"a comment block that is no module header goes", u"'/**\n' * x\n' */\nSub A()\nEnd Sub\n",
+                 u"\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n", u"\nSub A()\nEnd Sub\n"},
+        WalkCase{"only declarations", u"Option Explicit\n' x\nDim a As Long\n",
+                 u"Option Explicit\n' x\nDim a As Long\n", u"Option Explicit\n' x\nDim a As Long\n"},
+        WalkCase{"an empty module", u"", u"", u""}));
+
+// The procedure Save starts at line 11 (an empty line) and is declared at 13.
+const std::u16string kSaveModule =
+    u"Option Explicit\nDim a\nDim b\nDim c\nDim d\nDim e\nDim f\nDim g\nSub Before()\nEnd Sub\n\n"
+    u"' saves\nPublic Sub Save(ByVal path As String)\nEnd Sub\n";
+
+TEST(InsertCurrentProcComment, ReplacesTheLeadingLinesAndPutsTheCaretOnTheSummary) {
+  Editor editor(kSaveModule);
+  editor.PutCaret(12);
+  editor.commands.InsertCurrentProcComment();
+  EXPECT_EQ(ToUtf8(editor.Text()),
+            ToUtf8(u"Option Explicit\nDim a\nDim b\nDim c\nDim d\nDim e\nDim f\nDim g\nSub Before()\nEnd "
+                   u"Sub\n\n'/**\n' * .\n' * @param path\n' */\nPublic Sub Save(ByVal path As String)\nEnd "
+                   u"Sub\n"));
+  EXPECT_EQ(editor.Caret().startLine, 13);
+  EXPECT_EQ(editor.Caret().startColumn, 5);
+  EXPECT_EQ(editor.Caret().endLine, 13);
+  EXPECT_EQ(editor.Caret().endColumn, 5);
+  EXPECT_TRUE(editor.ui.messages.empty());
+}
+
+TEST(InsertCurrentProcComment, CaretLandsOnTheSummaryBelowACodeLine) {
+  Editor editor(u"Sub A()\nEnd Sub\n#If X Then\nSub B()\nEnd Sub\n#End If\n");
+  editor.PutCaret(5);
+  editor.commands.InsertCurrentProcComment();
+  EXPECT_EQ(editor.vbe.Module().LineText(editor.Caret().startLine), u"' * .");
+}
+
+TEST(InsertCurrentProcComment, UsesTheStartOfASelection) {
+  Editor editor(u"Sub A()\nEnd Sub\nSub B()\nEnd Sub\n");
+  editor.vbe.Pane().SetSelection(3, 1, 4, 3);
+  editor.commands.InsertCurrentProcComment();
+  EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(u"Sub A()\nEnd Sub\n\n'/**\n' * .\n' */\nSub B()\nEnd Sub\n"));
+}
+
+TEST(CurrentProcCommands, DoNothingInTheDeclarationsSection) {
+  const std::u16string text = u"Option Explicit\n\nSub A()\nEnd Sub\n";
+  Editor editor(text);
+  editor.PutCaret(1);
+  editor.commands.InsertCurrentProcComment();
+  editor.commands.DeleteCurrentProcComment();
+  EXPECT_EQ(editor.Text(), text);
+  EXPECT_TRUE(editor.ui.messages.empty());
+  EXPECT_EQ(editor.Caret().startLine, 1);
+}
+
+TEST(DeleteCurrentProcComment, OnlyTheProcedureOfTheGivenKind) {
+  Editor editor(u"' get\nProperty Get V()\nEnd Property\n' let\nProperty Let V(x)\nEnd Property\n");
+  editor.PutCaret(4);
+  editor.commands.DeleteCurrentProcComment();
+  editor.commands.DeleteCurrentProcComment();
+  EXPECT_EQ(ToUtf8(editor.Text()),
+            ToUtf8(u"' get\nProperty Get V()\nEnd Property\n\nProperty Let V(x)\nEnd Property\n"));
+}
+
+TEST(InsertCurrentProcComment, AnUnreadableDeclarationKeepsTheOldComment) {
+  const std::u16string text = u"' precious\nSub S(a\nEnd Sub\n";
+  Editor editor(text);
+  editor.PutCaret(2);
+  editor.commands.InsertCurrentProcComment();
+  EXPECT_EQ(editor.Text(), text);
+  ASSERT_EQ(editor.ui.messages.size(), 1u);
+  EXPECT_EQ(editor.ui.messages[0].flags, 48);
+  EXPECT_NE(editor.ui.messages[0].text.find(u"Sub S(a"), std::u16string::npos);
+}
+
+TEST(InsertAllProcComments, StopsAtAFailureWithTheProceduresBelowDone) {
+  Editor editor(u"' a\nSub A()\nEnd Sub\n' b\nSub B(x\nEnd Sub\n' c\nSub C()\nEnd Sub\n");
+  editor.commands.InsertAllProcComments();
+  EXPECT_EQ(ToUtf8(editor.Text()),
+            ToUtf8(u"' a\nSub A()\nEnd Sub\n' b\nSub B(x\nEnd Sub\n\n'/**\n' * .\n' */\nSub C()\nEnd Sub\n"));
+  EXPECT_EQ(editor.ui.messages.size(), 1u);
+}
+
+TEST(Commands, WithoutAnActivePaneReportTheFailure) {
+  for (int button = 0; button < 6; ++button) {
+    Editor editor(u"Sub A()\nEnd Sub\n");
+    editor.vbe.SetPaneActive(false);
+    editor.ui.answer = u"me";
+    editor.commands.RunCommand(button);
+    // The module header reports both its removal and its insertion.
+    EXPECT_EQ(editor.ui.messages.size(), button == 2 ? 2u : 1u) << button;
+    for (const auto& message : editor.ui.messages) {
+      EXPECT_EQ(message.text, u"Object variable or With block variable not set");
+      EXPECT_EQ(message.flags, 48);
+    }
+    EXPECT_EQ(editor.Text(), u"Sub A()\nEnd Sub\n");
+  }
+}
+
+TEST(RunCommand, UnknownButtonsRunNothing) {
+  Editor editor(u"Sub A()\nEnd Sub\n");
+  editor.commands.RunCommand(6);
+  editor.commands.RunCommand(-1);
+  EXPECT_EQ(editor.Text(), u"Sub A()\nEnd Sub\n");
+  EXPECT_TRUE(editor.ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tamvo
