@@ -1,0 +1,218 @@
+#include "cli/tamvo_cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <istream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <ostream>
+
+#include "cli/settings_file.h"
+#include "commands/commands.h"
+#include "engine/failure.h"
+#include "engine/text.h"
+#include "host/file_io.h"
+#include "host/module_file.h"
+
+namespace tamvo {
+
+namespace {
+
+struct Request {
+  int button = -1;  // the dialog button whose command runs
+  bool needsLine = false;
+  int line = 0;
+  std::optional<std::string> author;
+  bool inPlace = false;
+  bool check = false;
+  std::string encoding = "cp932";
+  std::vector<std::string> files;
+};
+
+// The user's side of a run: failures are collected for the error output, and
+// the author comes from --author, the terminal or the stored setting.
+class CliUi : public Ui {
+ public:
+  CliUi(const Request& request, const CliEnvironment& env) : request_(request), env_(env) {}
+
+  void MsgBox(std::u16string_view text, std::int32_t) override { failures.emplace_back(text); }
+
+  std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view preset) override {
+    if (request_.author) return FromUtf8(*request_.author);
+    if (!answer_) answer_ = Ask(prompt, preset);
+    return *answer_;
+  }
+
+  std::vector<std::u16string> failures;
+
+ private:
+  // On a terminal Enter keeps the preset and end of input cancels;
+  // elsewhere the preset is taken as it is.
+  std::optional<std::u16string> Ask(std::u16string_view prompt, std::u16string_view preset) {
+    if (!env_.interactive || request_.check) return std::u16string(preset);
+    env_.err << ToUtf8(prompt) << " [" << ToUtf8(preset) << "]: " << std::flush;
+    std::string typed;
+    if (!std::getline(env_.in, typed)) return std::nullopt;
+    if (!typed.empty() && typed.back() == '\r') typed.pop_back();
+    return typed.empty() ? std::u16string(preset) : FromUtf8(typed);
+  }
+
+  const Request& request_;
+  const CliEnvironment& env_;
+  std::optional<std::optional<std::u16string>> answer_;
+};
+
+// --check changes nothing, the stored author included.
+class ReadOnlySettings : public Settings {
+ public:
+  explicit ReadOnlySettings(Settings& settings) : settings_(settings) {}
+  std::u16string GetSetting(std::u16string_view application, std::u16string_view section,
+                            std::u16string_view key, std::u16string_view defaultValue) override {
+    return settings_.GetSetting(application, section, key, defaultValue);
+  }
+  void SaveSetting(std::u16string_view, std::u16string_view, std::u16string_view,
+                   std::u16string_view) override {}
+
+ private:
+  Settings& settings_;
+};
+
+std::string CodePageName(const std::string& encoding) {
+  std::string name;
+  for (const char c : encoding) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+enum class Outcome { Unchanged, Changed, Failed };
+
+Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, Settings& settings,
+                    const CliEnvironment& env) {
+  const bool standardInput = name == "-";
+  auto fail = [&](std::u16string_view why) {
+    env.err << "tamvo: " << (standardInput ? "<stdin>" : name) << ": " << ToUtf8(why) << '\n';
+    return Outcome::Failed;
+  };
+  try {
+    const std::string before = standardInput ? std::string(std::istreambuf_iterator<char>(env.in), {})
+                                             : ReadFileBytes(name);
+    const auto stem = standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+    ModuleFile file = ModuleFile::Parse(before, stem, CodePageName(request.encoding));
+
+    MemoryVbe vbe(file.Module());
+    bool run = true;
+    if (request.needsLine) {
+      const LineNumber line = file.ModuleLineOfFileLine(request.line);
+      ProcKind kind = kProcKindProc;
+      if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
+        env.err << "tamvo: " << name << ": line " << request.line
+                << " is not in a procedure; nothing to do\n";
+        run = false;
+      } else {
+        vbe.Pane().SetSelection(line, 1, line, 1);
+      }
+    }
+    if (run) {
+      EventTable events;
+      events.InitEventTable();
+      ui.failures.clear();
+      Commands(vbe, events, ui, settings).RunCommand(request.button);
+      if (!ui.failures.empty()) {
+        for (const auto& failure : ui.failures) fail(failure);
+        return Outcome::Failed;
+      }
+    }
+
+    const std::string after = file.Serialize();
+    if (!request.inPlace && !request.check) env.out << after << std::flush;
+    if (after == before) return Outcome::Unchanged;
+    if (request.inPlace) WriteFileAtomically(name, after);
+    if (request.check) env.err << "tamvo: " << name << ": would change\n";
+    return Outcome::Changed;
+  } catch (const Failure& failure) {
+    return fail(failure.Description());
+  }
+}
+
+}  // namespace
+
+int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
+  Request request;
+  CLI::App app("Writes and removes documentation comment blocks in exported VBA modules "
+               "(.bas, .cls, .frm).",
+               "tamvo");
+  app.set_version_flag("--version", "tamvo 1.0.0");
+  app.require_subcommand(1, 1);
+  // Options of every command may stand before or after the command's name.
+  app.fallthrough();
+  auto* inPlace = app.add_flag("-i,--in-place", request.inPlace, "rewrite the files");
+  app.add_flag("--check", request.check, "change nothing; exit 1 if any file would change")
+      ->excludes(inPlace);
+  app.add_option("--encoding", request.encoding, "the legacy code page of files that are not UTF-8")
+      ->capture_default_str();
+
+  const struct {
+    const char* name;
+    int button;
+    bool needsLine;
+    const char* help;
+  } commands[] = {
+      {"insert-proc", 0, true, "comment block for the procedure at line N"},
+      {"insert-all", 1, false, "comment block for every procedure"},
+      {"insert-header", 2, false, "module header"},
+      {"delete-proc", 3, true, "remove the comment of the procedure at line N"},
+      {"delete-all", 4, false, "remove the comments of every procedure"},
+      {"delete-header", 5, false, "remove the comment lines at the top of the module"},
+  };
+  for (const auto& command : commands) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help);
+    sub->callback([&request, &command] {
+      request.button = command.button;
+      request.needsLine = command.needsLine;
+    });
+    if (command.needsLine) {
+      sub->add_option("--line", request.line, "the line, as a text editor counts the file's lines")
+          ->required()
+          ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+    }
+    if (command.button == 2) {
+      sub->add_option("--author", request.author, "the author to write and remember");
+    }
+    sub->add_option("FILE", request.files, "exported module files; - for standard input")
+        ->required();
+  }
+
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, env.out, env.err);
+    return code == 0 ? kExitDone : kExitUsage;
+  }
+  if (!request.inPlace && !request.check && request.files.size() != 1) {
+    env.err << "tamvo: without -i or --check give exactly one FILE\n";
+    return kExitUsage;
+  }
+  for (const auto& file : request.files) {
+    if (file == "-" && request.inPlace) {
+      env.err << "tamvo: standard input can't be rewritten in place\n";
+      return kExitUsage;
+    }
+  }
+
+  SettingsFile stored(env.settingsPath);
+  ReadOnlySettings unchanged(stored);
+  Settings& settings = request.check ? static_cast<Settings&>(unchanged) : stored;
+  CliUi ui(request, env);
+  bool failed = false;
+  bool changed = false;
+  for (const auto& file : request.files) {
+    const Outcome outcome = ProcessFile(file, request, ui, settings, env);
+    failed = failed || outcome == Outcome::Failed;
+    changed = changed || outcome == Outcome::Changed;
+  }
+  if (failed) return kExitFailed;
+  return request.check && changed ? kExitWouldChange : kExitDone;
+}
+
+}  // namespace tamvo

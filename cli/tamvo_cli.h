@@ -1,0 +1,28 @@
+#pragma once
+// The tamvo command: the six commands on exported module files.
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tamvo {
+
+// Exit codes of the command.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitWouldChange = 1;  // --check found a file to change
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitFailed = 3;  // a command failed on some file
+
+struct CliEnvironment {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool interactive;  // standard input and error are a terminal: ask for the author
+  std::filesystem::path settingsPath;
+};
+
+// Runs "tamvo <args...>" (args without the program name); returns the exit code.
+int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env);
+
+}  // namespace tamvo

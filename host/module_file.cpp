@@ -1,0 +1,176 @@
+#include "host/module_file.h"
+
+#include <algorithm>
+
+#include "engine/failure.h"
+#include "engine/text.h"
+#include "host/code_page.h"
+#include "host/file_io.h"
+
+namespace tamvo {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::u16string_view FirstWord(std::u16string_view line) {
+  std::size_t start = 0;
+  while (start < line.size() && (line[start] == u' ' || line[start] == u'\t')) ++start;
+  std::size_t end = start;
+  while (end < line.size() && line[end] != u' ' && line[end] != u'\t') ++end;
+  return line.substr(start, end - start);
+}
+
+bool IsAttributeLine(std::u16string_view line) { return StartsWithIgnoreCase(line, u"Attribute "); }
+
+// Attribute VB_Name = "Module1" gives Module1.
+std::u16string VbName(std::u16string_view line) {
+  std::u16string_view rest = line.substr(std::u16string_view(u"Attribute ").size());
+  rest = rest.substr(std::min(rest.find_first_not_of(u' '), rest.size()));
+  if (!StartsWithIgnoreCase(rest, u"VB_Name")) return {};
+  const auto open = rest.find(u'"');
+  const auto close = rest.rfind(u'"');
+  if (open == std::u16string_view::npos || close <= open) return {};
+  return std::u16string(rest.substr(open + 1, close - open - 1));
+}
+
+}  // namespace
+
+ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
+                             const std::string& legacyCodePage) {
+  if (bytes.find('\0') != std::string_view::npos) {
+    throw Failure(u"this is a binary file, not an exported module");
+  }
+  ModuleFile file;
+  file.codePage_ = legacyCodePage;
+  if (bytes.starts_with(kByteOrderMark)) {
+    file.encoding_ = FileEncoding::Utf8Bom;
+    bytes.remove_prefix(kByteOrderMark.size());
+  } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
+             IsValidUtf8(bytes)) {
+    file.encoding_ = FileEncoding::Utf8;
+  }
+  const std::string encoding = file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8";
+
+  // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
+  // character, so the bytes can be split before they are decoded.
+  std::vector<PhysicalLine> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back({std::string(bytes.substr(start)), ""});
+      file.endsWithLineEnd_ = false;
+      break;
+    }
+    const std::size_t endLength = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+    lines.push_back({std::string(bytes.substr(start, end - start)), std::string(bytes.substr(end, endLength))});
+    start = end + endLength;
+  }
+  for (const auto& line : lines) {
+    if (!line.end.empty()) {
+      file.defaultEnd_ = line.end;
+      break;
+    }
+  }
+
+  std::u16string componentName(stem);
+  std::vector<std::u16string> moduleLines;
+  bool inHeader = true;
+  int blockDepth = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::u16string text;
+    try {
+      text = Decode(lines[i].text, encoding);
+    } catch (const Failure& failure) {
+      throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+    }
+    bool hidden = false;
+    if (inHeader) {
+      const auto word = FirstWord(text);
+      if (blockDepth > 0) {
+        hidden = true;
+        if (EqualsIgnoreCase(word, u"Begin")) ++blockDepth;
+        if (EqualsIgnoreCase(word, u"End")) --blockDepth;
+      } else if (StartsWithIgnoreCase(text, u"VERSION ")) {
+        hidden = true;
+      } else if (EqualsIgnoreCase(word, u"Begin")) {
+        hidden = true;
+        blockDepth = 1;
+      } else if (IsAttributeLine(text)) {
+        hidden = true;
+      } else {
+        inHeader = false;
+      }
+    } else {
+      hidden = IsAttributeLine(text);
+    }
+
+    if (hidden) {
+      if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
+      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(std::move(lines[i]));
+    } else {
+      moduleLines.push_back(std::move(text));
+      file.loaded_.push_back({std::move(lines[i]), {}});
+    }
+    file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
+  }
+  file.fileLineCount_ = static_cast<LineNumber>(lines.size());
+  file.module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
+  return file;
+}
+
+ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
+  return Parse(ReadFileBytes(path), FromUtf8(path.stem().string()), legacyCodePage);
+}
+
+LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
+  if (fileLine < 1 || fileLine > fileLineCount_) {
+    throw Failure(u"there is no line " + FromUtf8(std::to_string(fileLine)) + u": the file has " +
+                  FromUtf8(std::to_string(fileLineCount_)) + u" lines");
+  }
+  return moduleLineOfFileLine_[static_cast<std::size_t>(fileLine - 1)];
+}
+
+std::string ModuleFile::Serialize() const {
+  const std::string encoding = encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8";
+  std::vector<PhysicalLine> out(hiddenAbove_);
+  // Hidden lines below a deleted line move down to just above the next
+  // loaded line that stayed, so nothing hidden is ever lost.
+  std::size_t nextLoaded = 0;
+  auto keepHiddenOfDeletedUpTo = [&](std::size_t id) {
+    for (; nextLoaded < id; ++nextLoaded) {
+      const auto& hidden = loaded_[nextLoaded].hiddenBelow;
+      out.insert(out.end(), hidden.begin(), hidden.end());
+    }
+  };
+  MemoryModule& module = *module_;
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    const auto id = module.IdOfLine(line);
+    if (id < loaded_.size()) {
+      keepHiddenOfDeletedUpTo(id);
+      const auto& kept = loaded_[id];
+      out.push_back(kept.line);
+      out.insert(out.end(), kept.hiddenBelow.begin(), kept.hiddenBelow.end());
+      nextLoaded = id + 1;
+    } else {
+      try {
+        out.push_back({Encode(module.LineText(line), encoding), defaultEnd_});
+      } catch (const Failure& failure) {
+        throw Failure(failure.Description() + u", the encoding of this file");
+      }
+    }
+  }
+  keepHiddenOfDeletedUpTo(loaded_.size());
+
+  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    bytes += out[i].text;
+    const bool last = i + 1 == out.size();
+    if (last && !endsWithLineEnd_) break;
+    bytes += out[i].end.empty() ? defaultEnd_ : out[i].end;
+  }
+  return bytes;
+}
+
+}  // namespace tamvo
