@@ -2,8 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -24,8 +27,9 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts all of input; false when some of it can't be converted.
-  bool Convert(std::string_view input, std::string& output) {
+  // Converts all of input; when some of it can't be converted, returns the
+  // offset where that part starts.
+  std::optional<std::size_t> Convert(std::string_view input, std::string& output) {
     output.assign(input.size() * 4 + 16, '\0');
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
@@ -34,20 +38,53 @@ class Converter {
     const bool ok = iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
                     iconv(handle_, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
     output.resize(output.size() - outLeft);
-    return ok;
+    if (ok) return std::nullopt;
+    return static_cast<std::size_t>(in - input.data());
   }
 
  private:
   iconv_t handle_;
 };
 
+std::string ToHex(char32_t cp) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(cp));
+  return hex;
+}
+
+std::u16string Number(std::size_t n) { return FromUtf8(std::to_string(n)); }
+
+std::u16string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::u16string hex;
+  for (const char c : bytes) {
+    if (!hex.empty()) hex += u' ';
+    hex += static_cast<char16_t>(kDigits[static_cast<unsigned char>(c) >> 4]);
+    hex += static_cast<char16_t>(kDigits[static_cast<unsigned char>(c) & 0xF]);
+  }
+  return hex;
+}
+
+// ED A0 80 to ED BF BF: a UTF-16 surrogate written as if it were a character.
+bool IsEncodedSurrogate(std::string_view bytes) {
+  return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xED &&
+         (static_cast<unsigned char>(bytes[1]) & 0xE0) == 0xA0 &&
+         (static_cast<unsigned char>(bytes[2]) & 0xC0) == 0x80;
+}
+
 }  // namespace
 
 std::u16string Decode(std::string_view bytes, const std::string& encoding) {
   Converter converter("UTF-16LE", encoding);
   std::string utf16;
-  if (!converter.Convert(bytes, utf16)) {
-    throw Failure(u"the text is not valid " + FromUtf8(encoding));
+  if (const auto bad = converter.Convert(bytes, utf16)) {
+    const std::string_view rest = bytes.substr(*bad);
+    if (IsEncodedSurrogate(rest)) {
+      throw Failure(u"the bytes " + Hex(rest.substr(0, 3)) + u" at column " + Number(*bad + 1) +
+                    u" are a UTF-16 surrogate written as UTF-8, which UTF-8 doesn't allow");
+    }
+    throw Failure(u"the bytes " + Hex(rest.substr(0, 2)) + u" at column " + Number(*bad + 1) +
+                  u" are not valid " + FromUtf8(encoding));
   }
   std::u16string text(utf16.size() / 2, u'\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -66,8 +103,21 @@ std::string Encode(std::u16string_view text, const std::string& encoding) {
   }
   Converter converter(encoding, "UTF-16LE");
   std::string bytes;
-  if (!converter.Convert(utf16, bytes)) {
-    throw Failure(u"\"" + std::u16string(text) + u"\" holds characters that " + FromUtf8(encoding) +
+  if (const auto bad = converter.Convert(utf16, bytes)) {
+    const std::size_t at = std::min(*bad / 2, text.size() - 1);
+    const char16_t c = text[at];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+                      text[at + 1] <= 0xDFFF;
+    std::u16string what;
+    if (pair) {
+      const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+      what = std::u16string(text.substr(at, 2)) + u" (U+" + FromUtf8(ToHex(cp)) + u")";
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      what = u"a lone UTF-16 surrogate (U+" + FromUtf8(ToHex(c)) + u")";
+    } else {
+      what = std::u16string(1, c) + u" (U+" + FromUtf8(ToHex(c)) + u")";
+    }
+    throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding) +
                   u" can't hold");
   }
   return bytes;
@@ -76,7 +126,18 @@ std::string Encode(std::u16string_view text, const std::string& encoding) {
 bool IsValidUtf8(std::string_view bytes) {
   Converter converter("UTF-16LE", "UTF-8");
   std::string utf16;
-  return converter.Convert(bytes, utf16);
+  return !converter.Convert(bytes, utf16);
+}
+
+bool IsUtf8ButForSurrogates(std::string_view bytes) {
+  std::string mended(bytes);
+  bool mendedAny = false;
+  for (std::size_t i = 0; i < mended.size(); ++i) {
+    if (!IsEncodedSurrogate(std::string_view(mended).substr(i))) continue;
+    mended[i + 1] = '\x9F';  // ED 9F xx: an ordinary character
+    mendedAny = true;
+  }
+  return mendedAny && IsValidUtf8(mended);
 }
 
 }  // namespace tamvo

@@ -34,17 +34,18 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  // A file its owner made read-only stays as it is.
-  if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
-    ThrowSystemError("can't write", errno);
-  }
+  // A file its owner made read-only stays as it is. The rename below would
+  // replace it all the same, and for root access() grants writing whatever
+  // the mode says, so the mode's write bits are asked too.
+  struct stat old {};
+  const bool kept = stat(path.c_str(), &old) == 0;
+  if (kept && S_ISREG(old.st_mode) && (old.st_mode & 0222) == 0) throw Failure(u"can't write: the file is read-only");
+  if (kept && access(path.c_str(), W_OK) != 0) ThrowSystemError("can't write", errno);
   const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string temporary = (folder / ("." + path.filename().string() + ".tamvo-XXXXXX")).string();
   const int fd = mkstemp(temporary.data());
   if (fd < 0) ThrowSystemError("can't write in " + folder.string(), errno);
 
-  struct stat old {};
-  const bool kept = stat(path.c_str(), &old) == 0;
   std::size_t written = 0;
   int error = 0;
   while (written < bytes.size() && error == 0) {

@@ -12,8 +12,8 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 
 // Writes to a temporary file in the same folder, then renames it over path,
 // keeping the old file's permissions: a reader sees the old or the new file,
-// never a part. On any failure the old file is untouched and Failure is
-// thrown.
+// never a part. A file without write permission is refused, even to root.
+// On any failure the old file is untouched and Failure is thrown.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace tamvo

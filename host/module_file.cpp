@@ -39,6 +39,10 @@ std::u16string VbName(std::u16string_view line) {
 ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
                              const std::string& legacyCodePage) {
   if (bytes.find('\0') != std::string_view::npos) {
+    // The editor never exports UTF-16, but a text editor may have saved it so.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+      throw Failure(u"this file is UTF-16, which exported modules never are; save it as UTF-8 or in the code page");
+    }
     throw Failure(u"this is a binary file, not an exported module");
   }
   ModuleFile file;
@@ -47,7 +51,10 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
     file.encoding_ = FileEncoding::Utf8Bom;
     bytes.remove_prefix(kByteOrderMark.size());
   } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
-             IsValidUtf8(bytes)) {
+             (IsValidUtf8(bytes) || IsUtf8ButForSurrogates(bytes))) {
+    // UTF-8 with an encoded surrogate is still UTF-8 as its writer meant it:
+    // read as the code page it would only turn into other characters, so it
+    // is read as UTF-8 and fails there, naming the surrogate.
     file.encoding_ = FileEncoding::Utf8;
   }
   const std::string encoding = file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8";
@@ -78,6 +85,7 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
   std::vector<std::u16string> moduleLines;
   bool inHeader = true;
   int blockDepth = 0;
+  std::size_t blockStart = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::u16string text;
     try {
@@ -97,6 +105,7 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
       } else if (EqualsIgnoreCase(word, u"Begin")) {
         hidden = true;
         blockDepth = 1;
+        blockStart = i;
       } else if (IsAttributeLine(text)) {
         hidden = true;
       } else {
@@ -114,6 +123,12 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
       file.loaded_.push_back({std::move(lines[i]), {}});
     }
     file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
+  }
+  // A header block that never ends would hide the whole module, and text the
+  // commands add at its end would be hidden the next time: refuse the file.
+  if (blockDepth > 0) {
+    throw Failure(u"line " + FromUtf8(std::to_string(blockStart + 1)) +
+                  u": the Begin block there has no End, so this is no exported module");
   }
   file.fileLineCount_ = static_cast<LineNumber>(lines.size());
   file.module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
@@ -164,11 +179,19 @@ std::string ModuleFile::Serialize() const {
   keepHiddenOfDeletedUpTo(loaded_.size());
 
   std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
+  auto endOf = [&](std::size_t i) -> std::string_view { return out[i].end.empty() ? defaultEnd_ : out[i].end; };
   for (std::size_t i = 0; i < out.size(); ++i) {
     bytes += out[i].text;
     const bool last = i + 1 == out.size();
     if (last && !endsWithLineEnd_) break;
-    bytes += out[i].end.empty() ? defaultEnd_ : out[i].end;
+    // Lines of a file with mixed line ends can meet through an edit: a lone
+    // CR before an empty line that ends in LF would read back as one CR LF,
+    // and the empty line would be lost. That CR takes an LF of its own.
+    if (endOf(i) == "\r" && !last && out[i + 1].text.empty() && endOf(i + 1).starts_with('\n')) {
+      bytes += "\r\n";
+      continue;
+    }
+    bytes += endOf(i);
   }
   return bytes;
 }

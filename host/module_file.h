@@ -29,7 +29,9 @@ class ModuleFile {
   // Reads an exported module from its bytes. A UTF-8 byte order mark, or
   // valid UTF-8 with non-ASCII text, means UTF-8; anything else is the
   // legacy code page. stem names the module when it has no VB_Name.
-  // Throws Failure for binary data and bytes the encoding can't read.
+  // Throws Failure for binary data, a header Begin block without its End,
+  // and bytes the encoding can't read (surrogates written as UTF-8 among
+  // them).
   static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
                           const std::string& legacyCodePage = "CP932");
   static ModuleFile Load(const std::filesystem::path& path,

@@ -1,10 +1,14 @@
 #include "cli/tamvo_cli.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "host/file_io.h"
@@ -49,6 +53,34 @@ class TamvoCli : public ::testing::Test {
     err.str("");
     CliEnvironment env{in, out, err, interactive, folder / "config" / "settings"};
     return RunTamvo(args, env);
+  }
+
+  // Runs tamvo as a user that file permissions bind. Root, as CI runs the
+  // tests, may read and write whatever the permissions say; there the run
+  // forks and becomes nobody first, its error output coming back through a pipe.
+  int RunBoundByPermissions(const std::vector<std::string>& args) {
+    if (::geteuid() != 0) return Run(args);
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(fds[0]);
+      constexpr uid_t kNobody = 65534;
+      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(125);
+      const int code = Run(args);
+      const std::string text = err.str();
+      const bool sent = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+      ::_exit(sent ? code : 126);
+    }
+    ::close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    err.str(text);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   fs::path folder;
@@ -136,19 +168,135 @@ TEST_F(TamvoCli, AuthorIsStoredAndOfferedNextTime) {
   EXPECT_NE(out.str().find("' * @auther     \r\n"), std::string::npos);
 }
 
-TEST_F(TamvoCli, AnAuthorTheCodePageCantHoldWritesNothing) {
-  const auto file = Write("a.bas", kModule);
-  EXPECT_EQ(Run({"insert-header", "-i", "--author", "\xF0\x9F\x98\x80", file}), kExitFailed);
-  EXPECT_EQ(ReadFileBytes(file), kModule);
-  EXPECT_NE(err.str().find("a.bas: "), std::string::npos);
+// Input tamvo refuses: exit code 3, a message naming the file and the
+// cause, and the file byte for byte as it was.
+struct RefusedCase {
+  const char* what;
+  std::string bytes;
+  std::vector<std::string> command;  // the file and -i follow
+  std::string cause;                 // what follows "tamvo: FILE: "
+  friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class RefusedInput : public TamvoCli, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedInput, LeavesTheFileAndSaysWhy) {
+  const auto& c = GetParam();
+  const auto file = Write("m.bas", c.bytes);
+  auto args = c.command;
+  args.insert(args.end(), {"-i", file});
+  EXPECT_EQ(Run(args), kExitFailed);
+  EXPECT_EQ(ReadFileBytes(file), c.bytes);
+  EXPECT_NE(err.str().find("tamvo: " + file + ": " + c.cause), std::string::npos) << err.str();
 }
 
-TEST_F(TamvoCli, AFolderThatCantBeWrittenLeavesTheFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
-  const auto file = Write("a.bas", kModule);
-  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(Run({"insert-all", "-i", file}), kExitFailed);
-  EXPECT_EQ(ReadFileBytes(file), kModule);
+INSTANTIATE_TEST_SUITE_P(
+    BadFiles, RefusedInput,
+    ::testing::Values(
+        RefusedCase{"a binary file", "Attribute VB_Name = \"m\"\r\n" + std::string("\x7F" "ELF\0\x01", 6),
+                    {"insert-all"}, "this is a binary file, not an exported module"},
+        RefusedCase{"a UTF-16 file", std::string("\xFF\xFEO\0p\0", 6), {"insert-all"},
+                    "this file is UTF-16, which exported modules never are"},
+        RefusedCase{"bytes that are not cp932", "Option Explicit\r\n' \x81\x20\r\nSub A()\r\nEnd Sub\r\n",
+                    {"insert-all"}, "line 2: the bytes 81 20 at column 3 are not valid CP932"},
+        RefusedCase{"a UTF-8 character cut short after a byte order mark", "\xEF\xBB\xBF' x\r\n' \xE6\x97\r\n",
+                    {"delete-all"}, "line 2: the bytes E6 97 at column 3 are not valid UTF-8"},
+        RefusedCase{"a lone UTF-16 surrogate written as UTF-8",
+                    "Option Explicit\r\n' \xE6\x97\xA5 \xED\xA0\x80\r\nSub A()\r\nEnd Sub\r\n", {"insert-all"},
+                    "line 2: the bytes ED A0 80 at column 7 are a UTF-16 surrogate written as UTF-8"},
+        RefusedCase{"a form cut off inside its designer block",
+                    "VERSION 5.00\r\nBegin VB.Form frm\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmd\r\n   End\r\n",
+                    {"insert-all"}, "line 2: the Begin block there has no End"},
+        RefusedCase{"an author the code page can't hold", kModule,
+                    {"insert-header", "--author", "\xF0\x9F\x98\x80"},
+                    "\"' * @auther     \xF0\x9F\x98\x80\" holds \xF0\x9F\x98\x80 (U+1F600), which CP932 can't hold"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+// Unusual input that is still a module: processed as any other.
+struct AcceptedCase {
+  const char* what;
+  std::string bytes;
+  std::string command;
+  std::string output;
+  friend void PrintTo(const AcceptedCase& c, std::ostream* os) { *os << c.what; }
+};
+
+// One line of about 1 MB, a declaration without line end or End Sub, and
+// what insert-all makes of it: every parameter in the block, the line as it was.
+AcceptedCase OneMegabyteLine() {
+  std::string line = "Public Sub Big(";
+  std::string block = "\r\n'/**\r\n' * .\r\n";
+  for (int i = 0; line.size() < (1u << 20); ++i) {
+    const std::string name = "p" + std::to_string(i);
+    line += (i > 0 ? ", ByVal " : "ByVal ") + name + " As Long";
+    block += "' * @param " + name + "\r\n";
+  }
+  line += ")";
+  return {"a 1 MB single line", line, "insert-all", block + "' */\r\n" + line};
+}
+
+class AcceptedInput : public TamvoCli, public ::testing::WithParamInterface<AcceptedCase> {};
+
+TEST_P(AcceptedInput, IsProcessed) {
+  const auto& c = GetParam();
+  EXPECT_EQ(Run({c.command, Write("m.bas", c.bytes)}), kExitDone) << err.str();
+  EXPECT_TRUE(out.str() == c.output) << out.str().substr(0, 2000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnusualFiles, AcceptedInput,
+    ::testing::Values(
+        AcceptedCase{"a module of only comments: nothing to comment",
+                     "' one\r\n' two _\r\n  three\r\n\r\nRem four\r\n", "insert-all",
+                     "' one\r\n' two _\r\n  three\r\n\r\nRem four\r\n"},
+        AcceptedCase{"a module of only comments: nothing to delete",
+                     "' one\r\n\r\nRem four\r\n", "delete-all", "' one\r\n\r\nRem four\r\n"},
+        AcceptedCase{"CR line ends only, kept for the new lines",
+                     "Attribute VB_Name = \"m\"\rOption Explicit\r\r' old\rSub A(x)\rEnd Sub\r", "insert-all",
+                     "Attribute VB_Name = \"m\"\rOption Explicit\r\r'/**\r' * .\r' * @param x\r' */\rSub A(x)\rEnd "
+                     "Sub\r"},
+        OneMegabyteLine()),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(TamvoCli, FilesThatCantBeReadOrWrittenStayAsTheyWere) {
+  const fs::path locked = folder / "locked";
+  fs::create_directories(locked);
+  const struct {
+    const char* what;
+    fs::path file;
+    std::optional<fs::perms> filePerms;  // none: no such file
+    bool rootIgnoresIt;                  // permissions that bind root only as nobody
+    std::string cause;
+  } cases[] = {
+      {"a missing file", folder / "missing.bas", std::nullopt, false, "can't read: No such file or directory"},
+      {"a folder", folder / "folder.bas", std::nullopt, false, "can't read: Is a directory"},
+      {"an unreadable file", folder / "secret.bas", fs::perms::none, true, "can't read: Permission denied"},
+      {"a read-only file", folder / "frozen.bas", fs::perms::owner_read | fs::perms::others_read, false,
+       "can't write: the file is read-only"},
+      {"a file in a read-only folder", locked / "a.bas", fs::perms::all, true,
+       "can't write in " + locked.string() + ": Permission denied"},
+  };
+  fs::create_directories(folder / "folder.bas");
+  for (const auto& c : cases) {
+    if (c.filePerms) {
+      Write(fs::relative(c.file, folder).string(), kModule);
+      fs::permissions(c.file, *c.filePerms);
+    }
+  }
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<std::string> args = {"insert-all", "-i", c.file.string()};
+    EXPECT_EQ(c.rootIgnoresIt ? RunBoundByPermissions(args) : Run(args), kExitFailed);
+    EXPECT_NE(err.str().find("tamvo: " + c.file.string() + ": " + c.cause), std::string::npos) << err.str();
+    if (c.filePerms) {
+      fs::permissions(c.file, fs::perms::owner_read);
+      EXPECT_EQ(ReadFileBytes(c.file), kModule);
+    }
+  }
+  fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST_F(TamvoCli, UsageErrors) {

@@ -102,6 +102,27 @@ TEST(ModuleFile, UnreadableInputIsAFailure) {
   EXPECT_THROW(ModuleFile::Parse("x", u"m", "NO-SUCH-CODE-PAGE"), Failure);
 }
 
+TEST(ModuleFile, ALoneCrMeetingAnEmptyLfLineKeepsBothLines) {
+  ModuleFile file = ModuleFile::Parse("Option Explicit\r' old\r\n\nSub A()\nEnd Sub\n", u"m");
+  file.Module()->DeleteLines(2, 1);
+  const std::string saved = file.Serialize();
+  EXPECT_EQ(saved, "Option Explicit\r\n\nSub A()\nEnd Sub\n");
+  EXPECT_EQ(ToUtf8(ModuleFile::Parse(saved, u"m").Module()->Text()), "Option Explicit\r\n\r\nSub A()\r\nEnd Sub");
+}
+
+TEST(ModuleFile, ALoneSurrogateInNewTextIsAFailureThatNamesIt) {
+  ModuleFile file = ModuleFile::Parse("' \xE6\x97\xA5\r\nSub A()\r\nEnd Sub\r\n", u"m");
+  file.Module()->InsertLines(1, std::u16string(u"' x") + char16_t(0xD800));
+  try {
+    file.Serialize();
+    FAIL() << "a lone surrogate was written";
+  } catch (const Failure& failure) {
+    EXPECT_NE(failure.Description().find(u"holds a lone UTF-16 surrogate (U+D800), which UTF-8 can't hold"),
+              std::u16string::npos)
+        << ToUtf8(failure.Description());
+  }
+}
+
 TEST(ModuleFile, FileLinesMapToModuleLines) {
   const ModuleFile file = ModuleFile::Parse(
       "Attribute VB_Name = \"m\"\r\nSub A()\r\nAttribute A.VB_Description = \"d\"\r\n  x = 1\r\nEnd Sub\r\n",
