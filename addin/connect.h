@@ -1,0 +1,54 @@
+#pragma once
+// Connect, the add-in's one public class: its default interface _Connect for
+// the editor and scripts, and IDTExtensibility2, through which the editor
+// connects and disconnects it.
+
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <atomic>
+
+#include "addin/dual_dispatch.h"
+#include "addin/extensibility.h"
+#include "addin/server_module.h"
+#include "addin/tamvix.h"
+#include "addin/type_library.h"
+
+namespace tamvo::addin {
+
+class Connect final : public DualDispatch<_Connect, LoadConnectTypeInfo>,
+                      public DualDispatch<IDTExtensibility2, LoadExtensibilityTypeInfo> {
+ public:
+  // A new object's interface iid, as IClassFactory::CreateInstance gives it.
+  static HRESULT Create(REFIID iid, void** object) noexcept;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  HRESULT STDMETHODCALLTYPE get_FormDisplayed(VARIANT_BOOL* value) override;
+  HRESULT STDMETHODCALLTYPE put_FormDisplayed(VARIANT_BOOL value) override;
+  HRESULT STDMETHODCALLTYPE get_MenuHandler(IDispatch** value) override;
+  HRESULT STDMETHODCALLTYPE putref_MenuHandler(IDispatch* value) override;
+  HRESULT STDMETHODCALLTYPE Show() override;
+  HRESULT STDMETHODCALLTYPE AddToAddInCommandBar(BSTR* sCaption, IDispatch** control) override;
+
+  HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, ext_ConnectMode ConnectMode,
+                                         IDispatch* AddInInst, SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnDisconnection(ext_DisconnectMode RemoveMode,
+                                            SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
+
+ private:
+  Connect() = default;
+  ~Connect() = default;
+
+  ObjectCount objectCount_;
+  std::atomic<ULONG> references_{1};
+  VARIANT_BOOL formDisplayed_ = VARIANT_FALSE;
+  Microsoft::WRL::ComPtr<IDispatch> menuHandler_;
+};
+
+}  // namespace tamvo::addin
