@@ -13,9 +13,7 @@
 
 namespace tamvo {
 
-namespace {
-
-class Converter {
+class CodePage::Converter {
  public:
   Converter(const std::string& to, const std::string& from)
       : handle_(iconv_open(to.c_str(), from.c_str())) {
@@ -35,6 +33,7 @@ class Converter {
     std::size_t inLeft = input.size();
     char* out = output.data();
     std::size_t outLeft = output.size();
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // a failure before may have left a state
     const bool ok = iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
                     iconv(handle_, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
     output.resize(output.size() - outLeft);
@@ -45,6 +44,11 @@ class Converter {
  private:
   iconv_t handle_;
 };
+
+namespace {
+
+bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+bool IsAscii(char16_t c) { return c < 0x80; }
 
 std::string ToHex(char32_t cp) {
   char hex[16];
@@ -74,17 +78,32 @@ bool IsEncodedSurrogate(std::string_view bytes) {
 
 }  // namespace
 
-std::u16string Decode(std::string_view bytes, const std::string& encoding) {
-  Converter converter("UTF-16LE", encoding);
+CodePage::CodePage(std::string encoding)
+    : encoding_(std::move(encoding)), decoder_(std::make_unique<Converter>("UTF-16LE", encoding_)) {
+  std::string ascii(0x80, '\0');
+  for (std::size_t c = 0; c < ascii.size(); ++c) ascii[c] = static_cast<char>(c);
   std::string utf16;
-  if (const auto bad = converter.Convert(bytes, utf16)) {
+  asciiIsItself_ = !decoder_->Convert(ascii, utf16) && utf16.size() == 2 * ascii.size();
+  for (std::size_t c = 0; asciiIsItself_ && c < ascii.size(); ++c) {
+    asciiIsItself_ = utf16[2 * c] == ascii[c] && utf16[2 * c + 1] == '\0';
+  }
+}
+
+CodePage::~CodePage() = default;
+
+std::u16string CodePage::Decode(std::string_view bytes) {
+  if (asciiIsItself_ && std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsAscii(c); })) {
+    return std::u16string(bytes.begin(), bytes.end());
+  }
+  std::string utf16;
+  if (const auto bad = decoder_->Convert(bytes, utf16)) {
     const std::string_view rest = bytes.substr(*bad);
     if (IsEncodedSurrogate(rest)) {
       throw Failure(u"the bytes " + Hex(rest.substr(0, 3)) + u" at column " + Number(*bad + 1) +
                     u" are a UTF-16 surrogate written as UTF-8, which UTF-8 doesn't allow");
     }
     throw Failure(u"the bytes " + Hex(rest.substr(0, 2)) + u" at column " + Number(*bad + 1) +
-                  u" are not valid " + FromUtf8(encoding));
+                  u" are not valid " + FromUtf8(encoding_));
   }
   std::u16string text(utf16.size() / 2, u'\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -94,16 +113,19 @@ std::u16string Decode(std::string_view bytes, const std::string& encoding) {
   return text;
 }
 
-std::string Encode(std::u16string_view text, const std::string& encoding) {
+std::string CodePage::Encode(std::u16string_view text) {
+  if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
+    return std::string(text.begin(), text.end());
+  }
+  if (!encoder_) encoder_ = std::make_unique<Converter>(encoding_, "UTF-16LE");
   std::string utf16;
   utf16.reserve(text.size() * 2);
   for (const char16_t c : text) {
     utf16 += static_cast<char>(c & 0xFF);
     utf16 += static_cast<char>(c >> 8);
   }
-  Converter converter(encoding, "UTF-16LE");
   std::string bytes;
-  if (const auto bad = converter.Convert(utf16, bytes)) {
+  if (const auto bad = encoder_->Convert(utf16, bytes)) {
     const std::size_t at = std::min(*bad / 2, text.size() - 1);
     const char16_t c = text[at];
     const bool pair = c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
@@ -117,19 +139,20 @@ std::string Encode(std::u16string_view text, const std::string& encoding) {
     } else {
       what = std::u16string(1, c) + u" (U+" + FromUtf8(ToHex(c)) + u")";
     }
-    throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding) +
+    throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding_) +
                   u" can't hold");
   }
   return bytes;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  Converter converter("UTF-16LE", "UTF-8");
+  CodePage::Converter converter("UTF-16LE", "UTF-8");
   std::string utf16;
   return !converter.Convert(bytes, utf16);
 }
 
 bool IsUtf8ButForSurrogates(std::string_view bytes) {
+  if (bytes.find('\xED') == std::string_view::npos) return false;
   std::string mended(bytes);
   bool mendedAny = false;
   for (std::size_t i = 0; i < mended.size(); ++i) {

@@ -2,17 +2,39 @@
 // Conversions between module text (UTF-16) and the bytes of a file, in
 // UTF-8 or a legacy code page such as cp932, through iconv.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tamvo {
 
-// Throws Failure naming the encoding, the column and the bytes when the
-// bytes are not valid in it, or when the encoding is unknown.
-std::u16string Decode(std::string_view bytes, const std::string& encoding);
-// Throws Failure naming the character when the text holds one the encoding
-// lacks, or a lone surrogate.
-std::string Encode(std::u16string_view text, const std::string& encoding);
+// One encoding, its converters opened once for the many lines of a file.
+// Lines of plain ASCII skip them where the encoding writes ASCII as itself,
+// as UTF-8 and cp932 do: most lines of a module are such lines.
+class CodePage {
+ public:
+  // Throws Failure when the encoding is unknown.
+  explicit CodePage(std::string encoding);
+  ~CodePage();
+  CodePage(const CodePage&) = delete;
+  CodePage& operator=(const CodePage&) = delete;
+
+  // Throws Failure naming the encoding, the column and the bytes when the
+  // bytes are not valid in it.
+  std::u16string Decode(std::string_view bytes);
+  // Throws Failure naming the character when the text holds one the
+  // encoding lacks, or a lone surrogate.
+  std::string Encode(std::u16string_view text);
+
+ private:
+  class Converter;
+  friend bool IsValidUtf8(std::string_view bytes);
+
+  std::string encoding_;
+  std::unique_ptr<Converter> decoder_;
+  std::unique_ptr<Converter> encoder_;  // opened when first needed
+  bool asciiIsItself_ = false;
+};
 
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);

@@ -47,52 +47,77 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
   }
   ModuleFile file;
   file.codePage_ = legacyCodePage;
+  // Lines keep views of the bytes as read rather than copies of their own.
+  file.bytes_ = std::make_shared<const std::string>(bytes);
+  bytes = *file.bytes_;
   if (bytes.starts_with(kByteOrderMark)) {
     file.encoding_ = FileEncoding::Utf8Bom;
     bytes.remove_prefix(kByteOrderMark.size());
   } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
-             (IsValidUtf8(bytes) || IsUtf8ButForSurrogates(bytes))) {
-    // UTF-8 with an encoded surrogate is still UTF-8 as its writer meant it:
-    // read as the code page it would only turn into other characters, so it
-    // is read as UTF-8 and fails there, naming the surrogate.
+             IsValidUtf8(bytes)) {
     file.encoding_ = FileEncoding::Utf8;
   }
-  const std::string encoding = file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8";
 
   // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
   // character, so the bytes can be split before they are decoded.
   std::vector<PhysicalLine> lines;
+  lines.reserve(1 + static_cast<std::size_t>(std::count_if(
+                        bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; })));
   std::size_t start = 0;
   while (start < bytes.size()) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.push_back({std::string(bytes.substr(start)), ""});
+    // A plain loop: find_first_of asks memchr about each byte.
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (end == bytes.size()) {
+      lines.push_back({bytes.substr(start), {}});
       file.endsWithLineEnd_ = false;
       break;
     }
     const std::size_t endLength = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
-    lines.push_back({std::string(bytes.substr(start, end - start)), std::string(bytes.substr(end, endLength))});
+    lines.push_back({bytes.substr(start, end - start), bytes.substr(end, endLength)});
     start = end + endLength;
   }
   for (const auto& line : lines) {
     if (!line.end.empty()) {
-      file.defaultEnd_ = line.end;
+      file.defaultEnd_ = std::string(line.end);
       break;
     }
   }
 
   std::u16string componentName(stem);
   std::vector<std::u16string> moduleLines;
+  moduleLines.reserve(lines.size());
+  file.loaded_.reserve(lines.size());
+  file.moduleLineOfFileLine_.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
   std::size_t blockStart = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::u16string text;
-    try {
-      text = Decode(lines[i].text, encoding);
-    } catch (const Failure& failure) {
-      throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+  auto decodeLines = [&](const std::string& encoding) {
+    CodePage codePage(encoding);
+    std::vector<std::u16string> texts;
+    texts.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      try {
+        texts.push_back(codePage.Decode(lines[i].text));
+      } catch (const Failure& failure) {
+        throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+      }
     }
+    return texts;
+  };
+  std::vector<std::u16string> texts;
+  try {
+    texts = decodeLines(file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8");
+  } catch (const Failure&) {
+    // A file that the code page can't read but that is UTF-8 except for
+    // surrogates written as UTF-8 (as some tools write a lone one) was meant
+    // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
+    if (file.encoding_ == FileEncoding::Legacy && IsUtf8ButForSurrogates(bytes)) decodeLines("UTF-8");
+    throw;
+  }
+
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::u16string& text = texts[i];
     bool hidden = false;
     if (inHeader) {
       const auto word = FirstWord(text);
@@ -117,10 +142,10 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
 
     if (hidden) {
       if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
-      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(std::move(lines[i]));
+      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(lines[i]);
     } else {
       moduleLines.push_back(std::move(text));
-      file.loaded_.push_back({std::move(lines[i]), {}});
+      file.loaded_.push_back({lines[i], {}});
     }
     file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
   }
@@ -148,51 +173,51 @@ LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
 }
 
 std::string ModuleFile::Serialize() const {
-  const std::string encoding = encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8";
-  std::vector<PhysicalLine> out(hiddenAbove_);
+  CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
+  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
+  bytes.reserve(bytes_->size() + bytes_->size() / 2);
+  // A line's end is written when the next line comes: lines of a file with
+  // mixed line ends can meet through an edit, and a lone CR before an empty
+  // line that ends in LF would read back as one CR LF, losing the empty
+  // line. That CR takes an LF of its own.
+  std::string_view pendingEnd;
+  bool first = true;
+  auto write = [&](std::string_view text, std::string_view end) {
+    if (end.empty()) end = defaultEnd_;
+    if (!first) bytes += pendingEnd == "\r" && text.empty() && end == "\n" ? "\r\n" : pendingEnd;
+    bytes += text;
+    pendingEnd = end;
+    first = false;
+  };
+  auto writeAll = [&](const std::vector<PhysicalLine>& lines) {
+    for (const auto& line : lines) write(line.text, line.end);
+  };
+
+  writeAll(hiddenAbove_);
   // Hidden lines below a deleted line move down to just above the next
   // loaded line that stayed, so nothing hidden is ever lost.
   std::size_t nextLoaded = 0;
   auto keepHiddenOfDeletedUpTo = [&](std::size_t id) {
-    for (; nextLoaded < id; ++nextLoaded) {
-      const auto& hidden = loaded_[nextLoaded].hiddenBelow;
-      out.insert(out.end(), hidden.begin(), hidden.end());
-    }
+    for (; nextLoaded < id; ++nextLoaded) writeAll(loaded_[nextLoaded].hiddenBelow);
   };
   MemoryModule& module = *module_;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
       keepHiddenOfDeletedUpTo(id);
-      const auto& kept = loaded_[id];
-      out.push_back(kept.line);
-      out.insert(out.end(), kept.hiddenBelow.begin(), kept.hiddenBelow.end());
+      write(loaded_[id].line.text, loaded_[id].line.end);
+      writeAll(loaded_[id].hiddenBelow);
       nextLoaded = id + 1;
     } else {
       try {
-        out.push_back({Encode(module.LineText(line), encoding), defaultEnd_});
+        write(codePage.Encode(module.LineText(line)), defaultEnd_);
       } catch (const Failure& failure) {
         throw Failure(failure.Description() + u", the encoding of this file");
       }
     }
   }
   keepHiddenOfDeletedUpTo(loaded_.size());
-
-  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
-  auto endOf = [&](std::size_t i) -> std::string_view { return out[i].end.empty() ? defaultEnd_ : out[i].end; };
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    bytes += out[i].text;
-    const bool last = i + 1 == out.size();
-    if (last && !endsWithLineEnd_) break;
-    // Lines of a file with mixed line ends can meet through an edit: a lone
-    // CR before an empty line that ends in LF would read back as one CR LF,
-    // and the empty line would be lost. That CR takes an LF of its own.
-    if (endOf(i) == "\r" && !last && out[i + 1].text.empty() && endOf(i + 1).starts_with('\n')) {
-      bytes += "\r\n";
-      continue;
-    }
-    bytes += endOf(i);
-  }
+  if (!first && endsWithLineEnd_) bytes += pendingEnd;
   return bytes;
 }
 

@@ -30,8 +30,8 @@ class ModuleFile {
   // valid UTF-8 with non-ASCII text, means UTF-8; anything else is the
   // legacy code page. stem names the module when it has no VB_Name.
   // Throws Failure for binary data, a header Begin block without its End,
-  // and bytes the encoding can't read (surrogates written as UTF-8 among
-  // them).
+  // and bytes the encoding can't read; for a file that is UTF-8 but for
+  // surrogates written as UTF-8, the failure names the first of them.
   static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
                           const std::string& legacyCodePage = "CP932");
   static ModuleFile Load(const std::filesystem::path& path,
@@ -52,9 +52,10 @@ class ModuleFile {
   std::string Serialize() const;
 
  private:
+  // Views of bytes_.
   struct PhysicalLine {
-    std::string text;  // bytes without the line end
-    std::string end;   // "\r\n", "\n", "\r", or empty for a last line without one
+    std::string_view text;  // bytes without the line end
+    std::string_view end;   // "\r\n", "\n", "\r", or empty for a last line without one
   };
   // A line of the module as loaded, with the hidden lines below it.
   struct LoadedLine {
@@ -62,6 +63,8 @@ class ModuleFile {
     std::vector<PhysicalLine> hiddenBelow;
   };
 
+  // The bytes as read, shared by copies of this file so that views stay valid.
+  std::shared_ptr<const std::string> bytes_;
   FileEncoding encoding_ = FileEncoding::Legacy;
   std::string codePage_;
   std::string defaultEnd_ = "\r\n";
