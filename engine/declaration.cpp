@@ -28,30 +28,33 @@ std::vector<bool> CodeMask(std::u16string_view text) {
   return code;
 }
 
-// Removes every occurrence of word (followed by its space) that starts a word
-// and stands outside string literals.
-std::u16string RemoveKeyword(std::u16string_view text, std::u16string_view word) {
-  const auto code = CodeMask(text);
-  std::u16string out;
+// A piece of a declaration with the code mask of its code units.
+struct Piece {
+  std::u16string_view text;
+  const std::vector<bool>& code;
+  std::size_t offset;  // of text within the mask
+
+  bool IsCode(std::size_t i) const { return code[offset + i]; }
+};
+
+// The piece without its type (" As ..."), without ByRef and ByVal (each with
+// its space, where it starts a word outside string literals) and without
+// spaces around it.
+std::u16string ParamName(const Piece& piece) {
+  std::size_t as = FindIgnoreCase(piece.text, u" As ");
+  while (as != std::u16string_view::npos && !piece.IsCode(as)) as = FindIgnoreCase(piece.text, u" As ", as + 1);
+  const std::u16string_view text = piece.text.substr(0, as);
+  std::u16string name;
   std::size_t i = 0;
   while (i < text.size()) {
     const bool wordStart = i == 0 || IsBlank(text[i - 1]) || text[i - 1] == u'(';
-    if (code[i] && wordStart && StartsWithIgnoreCase(text.substr(i), word)) {
-      i += word.size();
+    if (piece.IsCode(i) && wordStart &&
+        (StartsWithIgnoreCase(text.substr(i), u"ByRef ") || StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
+      i += 6;
     } else {
-      out += text[i++];
+      name += text[i++];
     }
   }
-  return out;
-}
-
-std::u16string ParamName(std::u16string_view piece) {
-  const auto code = CodeMask(piece);
-  std::size_t as = FindIgnoreCase(piece, u" As ");
-  while (as != std::u16string_view::npos && !code[as]) as = FindIgnoreCase(piece, u" As ", as + 1);
-  std::u16string name(as == std::u16string_view::npos ? piece : piece.substr(0, as));
-  name = RemoveKeyword(name, u"ByRef ");
-  name = RemoveKeyword(name, u"ByVal ");
   return TrimSpaces(name);
 }
 
@@ -90,7 +93,7 @@ std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
   std::size_t begin = open + 1;
   commas.push_back(close);
   for (const std::size_t end : commas) {
-    names.push_back(ParamName(declaration.substr(begin, end - begin)));
+    names.push_back(ParamName({declaration.substr(begin, end - begin), code, begin}));
     begin = end + 1;
   }
   return names;

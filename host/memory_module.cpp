@@ -1,5 +1,6 @@
 #include "host/memory_module.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/failure.h"
@@ -67,8 +68,10 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   inserted.reserve(texts.size());
   for (auto& text : texts) inserted.push_back({std::move(text), nextId_++});
   const auto delta = static_cast<LineNumber>(inserted.size());
+  const bool standalone =
+      std::all_of(inserted.begin(), inserted.end(), [](const Line& l) { return ProcIndex::Standalone(l.text); });
   lines_.Insert(static_cast<std::size_t>(line - 1), std::move(inserted));
-  index_.Update(Source(), Count(), line, delta);
+  index_.Update(Source(), Count(), line, delta, standalone);
 }
 
 void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
@@ -77,8 +80,12 @@ void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
                   u") in a module of " + Number(Count()) + u" lines");
   }
   if (count == 0) return;
+  bool standalone = true;
+  for (LineNumber line = startLine; standalone && line < startLine + count; ++line) {
+    standalone = ProcIndex::Standalone(lines_[line - 1].text);
+  }
   lines_.Erase(static_cast<std::size_t>(startLine - 1), static_cast<std::size_t>(count));
-  index_.Update(Source(), Count(), startLine, -count);
+  index_.Update(Source(), Count(), startLine, -count, standalone);
 }
 
 std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) const {

@@ -1,17 +1,25 @@
 #include "host/proc_index.h"
 
+#include <bit>
+
 #include "engine/statement.h"
 #include "engine/text.h"
 
 namespace tamvo {
 
-namespace {
-
-std::u16string Key(std::u16string_view name, ProcKind kind) {
-  return ToLowerAscii(name) + u'\0' + static_cast<char16_t>(u'0' + (kind & 0xF));
+std::size_t ProcIndex::KeyHash::operator()(const Key& key) const noexcept {
+  std::size_t hash = 14695981039346656037ull ^ static_cast<std::size_t>(key.kind);
+  for (const char16_t c : key.name) hash = (hash ^ ToLowerAscii(c)) * 1099511628211ull;
+  return hash;
 }
 
-}  // namespace
+bool ProcIndex::KeyEqual::operator()(const Key& a, const Key& b) const noexcept {
+  return a.kind == b.kind && EqualsIgnoreCase(a.name, b.name);
+}
+
+bool ProcIndex::Standalone(std::u16string_view line) {
+  return IsBlankOrCommentLine(line) && !ContinuesOnNextLine(line);
+}
 
 ProcIndex::Reading ProcIndex::Read(
     const LineSource& lines, LineNumber lineCount, LineNumber from, bool inDeclarations,
@@ -19,13 +27,19 @@ ProcIndex::Reading ProcIndex::Read(
   Reading reading;
   std::optional<Proc> open;
   LineNumber line = from;
+  std::u16string joined;
   while (line <= lineCount) {
     const LineNumber first = line;
-    std::u16string text(lines(line));
-    while (ContinuesOnNextLine(lines(line)) && line < lineCount) {
-      ++line;
-      text += u' ';
-      text += lines(line);
+    // Most statements are one line: only continued ones are copied to join them.
+    std::u16string_view text = lines(line);
+    if (ContinuesOnNextLine(text) && line < lineCount) {
+      joined = text;
+      while (ContinuesOnNextLine(lines(line)) && line < lineCount) {
+        ++line;
+        joined += u' ';
+        joined += lines(line);
+      }
+      text = joined;
     }
     const LineNumber last = line++;
     const Statement statement = ClassifyStatement(text);
@@ -57,11 +71,15 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
   byKey_.clear();
-  for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key(procs_[i].name, procs_[i].kind), i);
+  for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
 }
 
 void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line,
-                       LineNumber delta) {
+                       LineNumber delta, bool standalone) {
+  if (standalone && (line == 1 || !ContinuesOnNextLine(lines(line - 1)))) {
+    MoveLines(lineCount, line, delta);
+    return;
+  }
   // Lines above the edit are unchanged, and so is every procedure that ends
   // above it: re-read from the end of the last of those.
   std::size_t unchanged = CountEndingBefore(line);
@@ -95,19 +113,33 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
     return;
   }
   if (fromTop) declarationsEnd_ = reading.declarationsEnd;
+  // Names stay as they are: the keys of byKey_ are views of them.
   for (std::size_t k = 0; k < reading.procs.size(); ++k) {
     const std::size_t i = unchanged + k;
     const LineNumber shift = Shift(i);
-    Proc proc = std::move(reading.procs[k]);
-    proc.body -= shift;
-    proc.end -= shift;
-    procs_[i] = std::move(proc);
+    procs_[i].body = reading.procs[k].body - shift;
+    procs_[i].end = reading.procs[k].end - shift;
+    procs_[i].terminated = reading.procs[k].terminated;
   }
   if (replacedEnd < procs_.size()) AddShift(replacedEnd, delta);
 }
 
+void ProcIndex::MoveLines(LineNumber lineCount, LineNumber line, LineNumber delta) {
+  if (declarationsEnd_ >= line) declarationsEnd_ += delta;
+  // The edited lines are no procedure's declaration or End: the first
+  // procedure that ends below them grows or shrinks, those after it move.
+  const std::size_t i = CountEndingBefore(line);
+  if (i < procs_.size()) {
+    if (BodyLine(i) >= line) procs_[i].body += delta;
+    procs_[i].end += delta;
+    AddShift(i + 1, delta);
+  }
+  // A last procedure without its End runs to the module's end, wherever that is now.
+  if (!procs_.empty() && !procs_.back().terminated) procs_.back().end = lineCount - Shift(procs_.size() - 1);
+}
+
 std::optional<std::size_t> ProcIndex::Find(std::u16string_view name, ProcKind kind) const {
-  const auto found = byKey_.find(Key(name, kind));
+  const auto found = byKey_.find(Key{name, kind});
   if (found == byKey_.end()) return std::nullopt;
   return found->second;
 }
@@ -122,17 +154,19 @@ LineNumber ProcIndex::StartLine(std::size_t i) const {
 }
 
 std::size_t ProcIndex::CountEndingBefore(LineNumber line) const {
-  std::size_t low = 0;
-  std::size_t high = procs_.size();
-  while (low < high) {
-    const std::size_t mid = (low + high) / 2;
-    if (EndLine(mid) < line) {
-      low = mid + 1;
-    } else {
-      high = mid;
+  // A descent of the Fenwick tree: each step brings the pending shift of the
+  // procedure it reaches, so the search costs one pass over the tree rather
+  // than a query of it for every probe of a binary search.
+  std::size_t count = 0;
+  LineNumber shift = 0;
+  for (std::size_t step = std::bit_floor(procs_.size()); step > 0; step >>= 1) {
+    const std::size_t next = count + step;
+    if (next <= procs_.size() && procs_[next - 1].end + shift + shiftTree_[next] < line) {
+      count = next;
+      shift += shiftTree_[next];
     }
   }
-  return low;
+  return count;
 }
 
 LineNumber ProcIndex::Shift(std::size_t i) const {

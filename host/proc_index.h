@@ -27,10 +27,26 @@ class ProcIndex {
   // Physical line by 1-based number; valid for 1 <= line <= lineCount.
   using LineSource = std::function<std::u16string_view(LineNumber)>;
 
+  ProcIndex() = default;
+  // The name index holds views of the procedures' names: a copy would point
+  // into the original. A move keeps them where they are.
+  ProcIndex(const ProcIndex&) = delete;
+  ProcIndex& operator=(const ProcIndex&) = delete;
+  ProcIndex(ProcIndex&&) = default;
+  ProcIndex& operator=(ProcIndex&&) = default;
+
   void Rebuild(const LineSource& lines, LineNumber lineCount);
   // Called after delta lines were inserted at line (delta > 0) or -delta
   // lines were deleted from line on (delta < 0); lineCount is the new count.
-  void Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta);
+  // standalone: every inserted or deleted line is a Standalone one.
+  void Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
+              bool standalone);
+
+  // A blank or comment line that doesn't continue onto the next: put in or
+  // taken out where no statement continues into it, it changes no other
+  // statement, and every procedure keeps its lines, only moved. The comment
+  // blocks of the commands are such lines.
+  static bool Standalone(std::u16string_view line);
 
   std::size_t size() const { return procs_.size(); }
   // The procedure of that name (letter case ignored) and kind, if any.
@@ -65,11 +81,28 @@ class ProcIndex {
   LineNumber Shift(std::size_t i) const;
   void AddShift(std::size_t from, LineNumber delta);
   void ResetShifts();
+  // Moves every line from line on by delta, no statement having changed.
+  void MoveLines(LineNumber lineCount, LineNumber line, LineNumber delta);
+
+  // Name and kind, the name's letter case ignored; looked up without
+  // building a key string, as the commands look up procedures many times.
+  struct Key {
+    std::u16string_view name;
+    ProcKind kind;
+  };
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(const Key& key) const noexcept;
+  };
+  struct KeyEqual {
+    using is_transparent = void;
+    bool operator()(const Key& a, const Key& b) const noexcept;
+  };
 
   std::vector<Proc> procs_;
   std::vector<LineNumber> shiftTree_;  // Fenwick tree over procs_, 1-based
   LineNumber declarationsEnd_ = 0;
-  std::unordered_map<std::u16string, std::size_t> byKey_;  // lower-case name + kind
+  std::unordered_map<Key, std::size_t, KeyHash, KeyEqual> byKey_;  // names are views of procs_
 };
 
 }  // namespace tamvo
