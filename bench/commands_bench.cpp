@@ -1,10 +1,11 @@
 // How the walks over every procedure grow with the module: they must stay
-// near linear (ten times the procedures, about ten times the time).
+// near linear (ten times the lines, about ten times the time).
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
+#include "bench/generated_module.h"
 #include "commands/commands.h"
 #include "host/memory_module.h"
 
@@ -30,24 +31,9 @@ class NoSettings : public Settings {
                    std::u16string_view) override {}
 };
 
-// A module of the given number of procedures, each with an old comment.
-std::vector<std::u16string> GeneratedModule(int procedures) {
-  std::vector<std::u16string> lines{u"Option Explicit", u"Private mCount As Long"};
-  for (int i = 0; i < procedures; ++i) {
-    const std::u16string name = u"Proc" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
-                                std::u16string(1, static_cast<char16_t>(u'a' + (i / 26) % 26)) +
-                                std::u16string(1, static_cast<char16_t>(u'a' + (i / 676) % 26)) +
-                                std::u16string(1, static_cast<char16_t>(u'a' + (i / 17576) % 26));
-    lines.insert(lines.end(), {u"", u"' old comment", u"Public Function " + name +
-                                                          u"(ByVal a As Long, Optional b As String) As Long",
-                               u"    mCount = mCount + a", u"    " + name + u" = mCount", u"End Function"});
-  }
-  return lines;
-}
-
 template <void (Commands::*Walk)()>
 void BM_Walk(benchmark::State& state) {
-  const auto lines = GeneratedModule(static_cast<int>(state.range(0)));
+  const auto lines = bench::GeneratedModule(state.range(0));
   EventTable events;
   events.InitEventTable();
   SilentUi ui;
@@ -65,14 +51,14 @@ void BM_Walk(benchmark::State& state) {
 
 BENCHMARK(BM_Walk<&Commands::InsertAllProcComments>)
     ->Name("InsertAllProcComments")
-    ->Arg(2000)
-    ->Arg(20000)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 BENCHMARK(BM_Walk<&Commands::DeleteAllProcComments>)
     ->Name("DeleteAllProcComments")
-    ->Arg(2000)
-    ->Arg(20000)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
