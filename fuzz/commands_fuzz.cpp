@@ -1,0 +1,142 @@
+// The six commands on any module text, in the in-memory editor. What must
+// hold for every module, not only that nothing crashes:
+// - code lines (neither blank nor a comment) are never added, removed or
+//   changed, by any command;
+// - insert-all twice gives what insert-all once gives, and so do a second
+//   insert-header and a second insert-proc at the caret the first one left;
+// - delete-all after insert-all gives what delete-all alone gives, and
+//   delete-header after insert-header what delete-header alone gives;
+// - the procedure index that edits keep up to date answers as one built
+//   afresh from the edited lines;
+// - the one failure a command may report is a parameter list that is never
+//   closed.
+//
+// Input: the module text in UTF-8; its last two bytes also place the caret.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/commands.h"
+#include "engine/statement.h"
+#include "engine/text.h"
+#include "host/memory_module.h"
+#include "tests/commands/fakes.h"
+
+namespace tamvo {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+enum Button { kInsertProc, kInsertAll, kInsertHeader, kDeleteProc, kDeleteAll, kDeleteHeader };
+
+[[noreturn]] void Violated(const char* property, const std::string& detail = {}) {
+  std::fprintf(stderr, "property violated: %s\n%s\n", property, detail.c_str());
+  std::abort();
+}
+
+Lines LinesOf(MemoryModule& module) {
+  Lines lines;
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) lines.push_back(module.LineText(line));
+  return lines;
+}
+
+std::string Show(const Lines& lines) {
+  std::string text;
+  for (const auto& line : lines) text += ToUtf8(line) + "\n";
+  return text;
+}
+
+Lines CodeLines(const Lines& lines) {
+  Lines code;
+  for (const auto& line : lines) {
+    if (!IsBlankOrCommentLine(line)) code.push_back(line);
+  }
+  return code;
+}
+
+// Every line's procedure with the procedure's start and body line, as the
+// module answers them.
+std::vector<std::u16string> Layout(MemoryModule& module) {
+  std::vector<std::u16string> layout;
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    ProcKind kind = kProcKindProc;
+    const std::u16string name = module.ProcOfLine(line, kind);
+    layout.push_back(name.empty() ? u"-"
+                                  : name + u'/' + FromUtf8(std::to_string(kind)) + u'@' +
+                                        FromUtf8(std::to_string(module.ProcStartLine(name, kind))) + u':' +
+                                        FromUtf8(std::to_string(module.ProcBodyLine(name, kind))));
+  }
+  return layout;
+}
+
+// The module after a command run `times` times, as a user pressing its button
+// again would; the caret matters only to the -proc commands.
+Lines Apply(const Lines& lines, Button button, LineNumber caret = 1, int times = 1) {
+  auto module = std::make_shared<MemoryModule>(u"Module1", lines);
+  MemoryVbe vbe(module);
+  vbe.Pane().SetSelection(caret, 1, caret, 1);
+  EventTable events;
+  events.InitEventTable();
+  test::FakeUi ui;
+  test::FakeSettings settings;
+  // A line break in the author must not write a line of code.
+  ui.answer = u"作成者\r\nSub Injected()";
+  Commands commands(vbe, events, ui, settings);
+  for (int i = 0; i < times; ++i) commands.RunCommand(button);
+
+  for (const auto& message : ui.messages) {
+    if (!message.text.starts_with(u"Invalid procedure call or argument: the parameter list has no closing")) {
+      Violated("a command reported a failure of its own making", ToUtf8(message.text));
+    }
+  }
+  Lines after = LinesOf(*module);
+  MemoryModule fresh(u"Module1", after);
+  if (Layout(*module) != Layout(fresh)) Violated("the kept index differs from a fresh one", Show(after));
+  return after;
+}
+
+void Expect(const Lines& actual, const Lines& expected, const char* property) {
+  if (actual != expected) Violated(property, "got:\n" + Show(actual) + "expected:\n" + Show(expected));
+}
+
+}  // namespace
+}  // namespace tamvo
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  using namespace tamvo;
+  FuzzedDataProvider data(bytes, size);
+  const auto caretSeed = data.ConsumeIntegral<std::uint16_t>();
+  const Lines lines = SplitLines(FromUtf8(data.ConsumeRemainingBytesAsString()));
+  const Lines code = CodeLines(lines);
+  const LineNumber count = static_cast<LineNumber>(lines.size());
+  const LineNumber caret = count == 0 ? 1 : 1 + caretSeed % count;
+
+  for (const Button button : {kInsertProc, kInsertAll, kInsertHeader, kDeleteProc, kDeleteAll, kDeleteHeader}) {
+    // Without lines there is no caret line for the -proc commands to ask about.
+    if (count == 0 && (button == kInsertProc || button == kDeleteProc)) continue;
+    if (CodeLines(Apply(lines, button, caret)) != code) {
+      Violated("a command changed code lines", "command " + std::to_string(button) + " on:\n" + Show(lines));
+    }
+  }
+
+  const Lines inserted = Apply(lines, kInsertAll);
+  Expect(Apply(inserted, kInsertAll), inserted, "insert-all twice differs from once");
+  const Lines deleted = Apply(lines, kDeleteAll);
+  Expect(Apply(inserted, kDeleteAll), deleted, "delete-all after insert-all differs from delete-all");
+
+  const Lines header = Apply(lines, kInsertHeader);
+  Expect(Apply(header, kInsertHeader), header, "insert-header twice differs from once");
+  Expect(Apply(header, kDeleteHeader), Apply(lines, kDeleteHeader),
+         "delete-header after insert-header differs from delete-header");
+
+  if (count > 0) {
+    Expect(Apply(lines, kInsertProc, caret, 2), Apply(lines, kInsertProc, caret),
+           "insert-proc twice differs from once");
+  }
+  return 0;
+}

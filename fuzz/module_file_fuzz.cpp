@@ -1,0 +1,94 @@
+// Any bytes as an exported module file. Loading either fails with a Failure
+// or succeeds, and then:
+// - saving without a command gives the same bytes;
+// - after insert-all, delete-all or insert-header, saving succeeds (the text
+//   the commands write comes from the file or from the commands themselves,
+//   so the file's encoding holds it), every line of the file that is neither
+//   blank nor a comment, hidden lines included, is still there, in order,
+//   with its own bytes;
+// - loading the saved file and running the command again gives the same
+//   bytes: nothing drifts from one run to the next.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands/commands.h"
+#include "engine/failure.h"
+#include "engine/statement.h"
+#include "engine/text.h"
+#include "host/module_file.h"
+#include "tests/commands/fakes.h"
+
+namespace tamvo {
+namespace {
+
+[[noreturn]] void Violated(const char* property, std::string_view bytes) {
+  std::fprintf(stderr, "property violated: %s\nfile bytes: %s\n", property, std::string(bytes).c_str());
+  std::abort();
+}
+
+// The file's lines that are neither blank nor a comment, as bytes. Line
+// structure and comment marks are ASCII, which neither UTF-8 nor cp932 uses
+// inside a character, so the bytes can be classified as they are.
+std::vector<std::string_view> CodeLines(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::vector<std::string_view> code;
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    const std::string_view line = bytes.substr(0, end);
+    std::u16string widened(line.begin(), line.end());
+    for (auto& c : widened) c = static_cast<unsigned char>(c);
+    if (!IsBlankOrCommentLine(widened)) code.push_back(line);
+    bytes.remove_prefix(end);
+    if (bytes.starts_with("\r\n")) {
+      bytes.remove_prefix(2);
+    } else if (!bytes.empty()) {
+      bytes.remove_prefix(1);
+    }
+  }
+  return code;
+}
+
+std::string Run(std::string_view bytes, int button) {
+  ModuleFile file = ModuleFile::Parse(bytes, u"Module1");
+  MemoryVbe vbe(file.Module());
+  EventTable events;
+  events.InitEventTable();
+  test::FakeUi ui;
+  test::FakeSettings settings;
+  ui.answer = u"Author";
+  Commands(vbe, events, ui, settings).RunCommand(button);
+  try {
+    return file.Serialize();
+  } catch (const Failure&) {
+    Violated("the file can't hold what a command wrote", bytes);
+  }
+}
+
+}  // namespace
+}  // namespace tamvo
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tamvo;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  try {
+    if (ModuleFile::Parse(bytes, u"Module1").Serialize() != bytes) Violated("load and save changed the bytes", bytes);
+  } catch (const Failure&) {
+    return 0;  // binary, or not valid in its encoding
+  }
+  const auto code = CodeLines(bytes);
+  for (const int button : {1, 2, 4}) {  // insert-all, insert-header, delete-all
+    const std::string saved = Run(bytes, button);
+    if (CodeLines(saved) != code) Violated("a command changed the file's code lines", bytes);
+    try {
+      if (Run(saved, button) != saved) Violated("a second run on the saved file changed it", bytes);
+    } catch (const Failure&) {
+      Violated("the saved file can't be loaded", bytes);
+    }
+  }
+  return 0;
+}

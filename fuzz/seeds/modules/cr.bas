@@ -1,0 +1,1 @@
+Option ExplicitPrivate Type T  x As LongEnd TypeSub A(a, b)End Sub
