@@ -9,9 +9,7 @@
 #include <string>
 
 #include "addin/extensibility.h"
-#include "addin/identity.h"
 #include "addin/tamvix.h"
-#include "addin/wide_text.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {

@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "addin/identity.h"
 #include "addin/registration_record.h"
-#include "addin/wide_text.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {

@@ -12,7 +12,6 @@
 
 #include "addin/code_page.h"
 #include "addin/tamvix.h"
-#include "addin/wide_text.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {
