@@ -71,6 +71,7 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
   byKey_.clear();
+  lastFound_.reset();
   for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
 }
 
@@ -139,8 +140,12 @@ void ProcIndex::MoveLines(LineNumber lineCount, LineNumber line, LineNumber delt
 }
 
 std::optional<std::size_t> ProcIndex::Find(std::u16string_view name, ProcKind kind) const {
+  if (lastFound_ && KeyEqual()(Key{procs_[*lastFound_].name, procs_[*lastFound_].kind}, Key{name, kind})) {
+    return lastFound_;
+  }
   const auto found = byKey_.find(Key{name, kind});
   if (found == byKey_.end()) return std::nullopt;
+  lastFound_ = found->second;
   return found->second;
 }
 

@@ -103,6 +103,8 @@ class ProcIndex {
   std::vector<LineNumber> shiftTree_;  // Fenwick tree over procs_, 1-based
   LineNumber declarationsEnd_ = 0;
   std::unordered_map<Key, std::size_t, KeyHash, KeyEqual> byKey_;  // names are views of procs_
+  // The commands ask for one procedure several times in a row.
+  mutable std::optional<std::size_t> lastFound_;
 };
 
 }  // namespace tamvo
