@@ -84,18 +84,16 @@ class ProcIndex {
   // Moves every line from line on by delta, no statement having changed.
   void MoveLines(LineNumber lineCount, LineNumber line, LineNumber delta);
 
-  // Name and kind, the name's letter case ignored; looked up without
-  // building a key string, as the commands look up procedures many times.
+  // Name and kind, the name's letter case ignored: hashed and compared in
+  // place, without building a lower-case key string for every lookup.
   struct Key {
     std::u16string_view name;
     ProcKind kind;
   };
   struct KeyHash {
-    using is_transparent = void;
     std::size_t operator()(const Key& key) const noexcept;
   };
   struct KeyEqual {
-    using is_transparent = void;
     bool operator()(const Key& a, const Key& b) const noexcept;
   };
 
