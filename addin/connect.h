@@ -8,11 +8,14 @@
 
 #include <atomic>
 
+#include "addin/connection.h"
 #include "addin/dual_dispatch.h"
 #include "addin/extensibility.h"
+#include "addin/registry_settings_win.h"
 #include "addin/server_module.h"
 #include "addin/tamvix.h"
 #include "addin/type_library.h"
+#include "addin/win_ui.h"
 
 namespace tamvo::addin {
 
@@ -42,13 +45,15 @@ class Connect final : public DualDispatch<_Connect, LoadConnectTypeInfo>,
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
 
  private:
-  Connect() = default;
+  Connect();
   ~Connect() = default;
 
   ObjectCount objectCount_;
   std::atomic<ULONG> references_{1};
-  VARIANT_BOOL formDisplayed_ = VARIANT_FALSE;
-  Microsoft::WRL::ComPtr<IDispatch> menuHandler_;
+  RegistrySettings settings_;
+  WinUi ui_;
+  // What the add-in does; this class only adapts COM to it.
+  Connection connection_{ui_, settings_};
 };
 
 }  // namespace tamvo::addin

@@ -1,0 +1,92 @@
+#include "addin/connection.h"
+
+#include "addin/dialog_placement.h"
+#include "commands/commands.h"
+#include "engine/failure.h"
+#include "engine/text.h"
+
+namespace tamvo {
+
+namespace {
+
+// Runs one step of a sequence in which a failing step is skipped silently.
+template <typename Step>
+void Skippable(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+const std::u16string kNotSet = u"Object variable or With block variable not set";
+
+}  // namespace
+
+HostEditor& Connection::Host() const {
+  if (!hostVbe_) throw Failure(kNotSet);
+  return *hostVbe_;
+}
+
+CommandDialog& Connection::Dialog() const {
+  if (!commandDialog_) throw Failure(kNotSet);
+  return *commandDialog_;
+}
+
+void Connection::OnConnection(const std::function<std::shared_ptr<HostEditor>()>& application,
+                              std::int32_t connectMode) {
+  try {
+    events_.InitEventTable();
+    hostVbe_ = application();
+    if (!hostVbe_) throw Failure(kNotSet);
+    if (connectMode == 2) {
+      Show();
+    } else {
+      menuControl_ = hostVbe_->AddToAddInCommandBar(kMenuCaption);
+      menuHandler_ = hostVbe_->CommandBarEvents(menuControl_, [this] { MenuHandler_Click(); });
+    }
+    if (connectMode == 0 &&
+        settings_.GetSetting(kApplicationTitle, u"Settings", u"DisplayOnConnect", u"0") == u"1") {
+      Show();
+    }
+  } catch (const Failure& failure) {
+    ui_.MsgBox(failure.Description(), 0);
+  } catch (const std::exception& failure) {
+    ui_.MsgBox(FromUtf8(failure.what()), 0);
+  }
+}
+
+void Connection::Show() {
+  Skippable([&] {
+    if (!commandDialog_) commandDialog_ = Host().NewCommandDialog(*this);
+  });
+  std::optional<WindowRect> window;
+  Skippable([&] { window = Host().MainWindow(); });
+  Skippable([&] {
+    const auto left = CentredCoordinate(window.value().left, window.value().width,
+                                        Dialog().Width(), Host().TwipsPerPixelX());
+    Dialog().SetLeft(left.value());
+  });
+  Skippable([&] {
+    const auto top = CentredCoordinate(window.value().top, window.value().height,
+                                       Dialog().Height(), Host().TwipsPerPixelY());
+    Dialog().SetTop(top.value());
+  });
+  Skippable([&] { Dialog().ShowModeless(); });
+}
+
+void Connection::OnDisconnection() {
+  Skippable([&] { events_.ReleaseEventTable(); });
+  Skippable([&] {
+    if (menuControl_) menuControl_->Delete();
+  });
+  Skippable([&] {
+    if (commandDialog_) commandDialog_->Unload();
+  });
+  commandDialog_.reset();
+}
+
+void Connection::RunCommand(int buttonIndex) {
+  Commands(Host(), events_, ui_, settings_).RunCommand(buttonIndex);
+}
+
+}  // namespace tamvo

@@ -1,0 +1,115 @@
+#pragma once
+// What the add-in does when the editor connects it, when its menu item is
+// clicked and when the editor disconnects it. Portable: the COM class
+// Connect hands the editor's objects in through the interfaces below, and
+// the tests hand in fakes.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "commands/services.h"
+#include "engine/event_table.h"
+#include "host/code_module.h"
+
+namespace tamvo {
+
+inline constexpr std::u16string_view kMenuCaption = u"コメント挿入(&C)";
+inline constexpr std::u16string_view kApplicationTitle = u"tamvo";
+
+// The menu item on the editor's "Add-Ins" bar.
+class MenuItem {
+ public:
+  virtual ~MenuItem() = default;
+  virtual void Delete() = 0;
+};
+
+// The command dialog, as the connection places, shows and unloads it.
+class CommandDialog {
+ public:
+  virtual ~CommandDialog() = default;
+  // Outer size and position, in twips.
+  virtual float Width() = 0;
+  virtual float Height() = 0;
+  virtual void SetLeft(float twips) = 0;
+  virtual void SetTop(float twips) = 0;
+  virtual void ShowModeless() = 0;
+  virtual void Unload() = 0;
+};
+
+struct WindowRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+class Connection;
+
+// A subscription to an event source; it lasts as long as this object.
+class EventSubscription {
+ public:
+  virtual ~EventSubscription() = default;
+};
+
+// The editor as the add-in meets it: its code side (Vbe) and its shell.
+// Members throw Failure where the editor fails.
+class HostEditor : public Vbe {
+ public:
+  // A button with this caption on the "Add-Ins" bar; nothing when there is
+  // no such bar or the editor refuses.
+  virtual std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) = 0;
+  // Subscribes to the item's click events (an empty item is the editor's
+  // to judge).
+  virtual std::shared_ptr<EventSubscription> CommandBarEvents(const std::shared_ptr<MenuItem>& item,
+                                                              std::function<void()> onClick) = 0;
+  virtual WindowRect MainWindow() = 0;
+  // The screen's twips per pixel, horizontally and vertically.
+  virtual float TwipsPerPixelX() = 0;
+  virtual float TwipsPerPixelY() = 0;
+  // A new command dialog whose buttons run commands through the connection.
+  virtual std::unique_ptr<CommandDialog> NewCommandDialog(Connection& connection) = 0;
+};
+
+class Connection {
+ public:
+  Connection(Ui& ui, Settings& settings) : ui_(ui), settings_(settings) {}
+
+  // application gives the editor; a failure there, like any other failure
+  // while connecting, is shown in a message box and ends the connection's
+  // work (the editor is told all is well).
+  void OnConnection(const std::function<std::shared_ptr<HostEditor>()>& application,
+                    std::int32_t connectMode);
+  void OnDisconnection();
+  // Creates the dialog on first use, centres it over the main window and
+  // shows it; a step that fails is skipped.
+  void Show();
+  void MenuHandler_Click() { Show(); }
+  // What the dialog's buttons run.
+  void RunCommand(int buttonIndex);
+
+  bool FormDisplayed = false;
+  const std::shared_ptr<HostEditor>& HostVbe() const { return hostVbe_; }
+  const EventTable& Events() const { return events_; }
+  bool HasDialog() const { return commandDialog_ != nullptr; }
+  const std::shared_ptr<MenuItem>& MenuControl() const { return menuControl_; }
+  // The subscription to the menu item's clicks; replacing it rewires them.
+  const std::shared_ptr<EventSubscription>& MenuHandler() const { return menuHandler_; }
+  void SetMenuHandler(std::shared_ptr<EventSubscription> handler) { menuHandler_ = std::move(handler); }
+
+ private:
+  HostEditor& Host() const;
+  CommandDialog& Dialog() const;
+
+  Ui& ui_;
+  Settings& settings_;
+  EventTable events_;
+  std::shared_ptr<HostEditor> hostVbe_;
+  std::shared_ptr<MenuItem> menuControl_;
+  std::shared_ptr<EventSubscription> menuHandler_;
+  std::unique_ptr<CommandDialog> commandDialog_;
+};
+
+}  // namespace tamvo

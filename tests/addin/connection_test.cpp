@@ -1,0 +1,208 @@
+#include "addin/connection.h"
+
+#include <gtest/gtest.h>
+
+#include "addin/dialog_placement.h"
+#include "engine/failure.h"
+#include "engine/text.h"
+#include "tests/commands/fakes.h"
+
+namespace tamvo {
+namespace {
+
+using test::FakeSettings;
+using test::FakeUi;
+
+// What happened to the fake editor's menu item and dialog, in order.
+struct Journal {
+  std::vector<std::string> events;
+  float left = -1;
+  float top = -1;
+};
+
+class FakeMenuItem : public MenuItem {
+ public:
+  explicit FakeMenuItem(Journal& journal) : journal_(journal) {}
+  void Delete() override { journal_.events.push_back("menu deleted"); }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeDialog : public CommandDialog {
+ public:
+  explicit FakeDialog(Journal& journal) : journal_(journal) {}
+  float Width() override { return 3000; }
+  float Height() override { return 1500; }
+  void SetLeft(float twips) override { journal_.left = twips; }
+  void SetTop(float twips) override { journal_.top = twips; }
+  void ShowModeless() override { journal_.events.push_back("dialog shown"); }
+  void Unload() override { journal_.events.push_back("dialog unloaded"); }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeEditor : public HostEditor {
+ public:
+  explicit FakeEditor(Journal& journal)
+      : journal_(journal), code_(std::make_shared<MemoryModule>(u"Module1", SplitLines(u"Sub A()\nEnd Sub"))) {}
+
+  std::shared_ptr<CodePane> ActiveCodePane() override { return code_.ActiveCodePane(); }
+  std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override {
+    if (!hasAddInsBar) return nullptr;
+    journal_.events.push_back("menu added: " + ToUtf8(caption));
+    return std::make_shared<FakeMenuItem>(journal_);
+  }
+  std::shared_ptr<EventSubscription> CommandBarEvents(const std::shared_ptr<MenuItem>& item,
+                                                      std::function<void()> onClick) override {
+    if (!item) throw Failure(u"Invalid procedure call or argument");
+    click = std::move(onClick);
+    return std::make_shared<EventSubscription>();
+  }
+  WindowRect MainWindow() override {
+    if (!hasMainWindow) throw Failure(u"no main window");
+    return window;
+  }
+  float TwipsPerPixelX() override { return twipsPerPixelX; }
+  float TwipsPerPixelY() override { return 15; }
+  std::unique_ptr<CommandDialog> NewCommandDialog(Connection&) override {
+    journal_.events.push_back("dialog created");
+    return std::make_unique<FakeDialog>(journal_);
+  }
+
+  bool hasAddInsBar = true;
+  bool hasMainWindow = true;
+  WindowRect window{100, 50, 1000, 700};
+  float twipsPerPixelX = 15;
+  std::function<void()> click;
+
+ private:
+  Journal& journal_;
+  MemoryVbe code_;
+};
+
+struct ModeCase {
+  std::int32_t mode;
+  std::optional<std::u16string> displayOnConnect;
+  std::vector<std::string> events;
+};
+
+TEST(Connection, WhatEachConnectModeDoes) {
+  const std::string menu = "menu added: " + ToUtf8(kMenuCaption);
+  const ModeCase cases[] = {
+      {2, u"1", {"dialog created", "dialog shown"}},
+      {0, std::nullopt, {menu}},
+      {0, u"1", {menu, "dialog created", "dialog shown"}},
+      {0, u"01", {menu}},
+      {0, u" 1", {menu}},
+      {0, u"True", {menu}},
+      {1, u"1", {menu}},
+      {3, u"1", {menu}},
+      {-1, u"1", {menu}},
+  };
+  for (const auto& c : cases) {
+    Journal journal;
+    FakeUi ui;
+    FakeSettings settings;
+    if (c.displayOnConnect) settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", *c.displayOnConnect);
+    Connection connection(ui, settings);
+    auto editor = std::make_shared<FakeEditor>(journal);
+    connection.OnConnection([&] { return editor; }, c.mode);
+    EXPECT_EQ(journal.events, c.events) << "mode " << c.mode;
+    EXPECT_TRUE(connection.Events().EventTableReady());
+    EXPECT_EQ(connection.HostVbe(), editor);
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST(Connection, MenuClickShowsOneDialogCentredAgain) {
+  Journal journal;
+  FakeUi ui;
+  FakeSettings settings;
+  Connection connection(ui, settings);
+  auto editor = std::make_shared<FakeEditor>(journal);
+  connection.OnConnection([&] { return editor; }, 1);
+  ASSERT_TRUE(editor->click);
+  editor->click();
+  EXPECT_FLOAT_EQ(journal.left, 7500);  // ((1000 - 3000/15) / 2 + 100) * 15
+  EXPECT_FLOAT_EQ(journal.top, 5250);   // ((700 - 1500/15) / 2 + 50) * 15
+  editor->window.left = 0;
+  editor->click();
+  EXPECT_FLOAT_EQ(journal.left, 6000);
+  EXPECT_EQ(std::count(journal.events.begin(), journal.events.end(), "dialog created"), 1);
+  EXPECT_EQ(std::count(journal.events.begin(), journal.events.end(), "dialog shown"), 2);
+
+  connection.OnDisconnection();
+  EXPECT_EQ(journal.events.back(), "dialog unloaded");
+  EXPECT_EQ(journal.events[journal.events.size() - 2], "menu deleted");
+  EXPECT_FALSE(connection.HasDialog());
+  EXPECT_FALSE(connection.Events().EventTableReady());
+  EXPECT_TRUE(settings.values.empty()) << "disconnection writes no setting";
+}
+
+TEST(Connection, ShowSkipsTheStepsThatFail) {
+  Journal journal;
+  FakeUi ui;
+  FakeSettings settings;
+  Connection connection(ui, settings);
+  auto editor = std::make_shared<FakeEditor>(journal);
+  connection.OnConnection([&] { return editor; }, 1);
+
+  editor->twipsPerPixelX = 0;
+  connection.Show();
+  EXPECT_FLOAT_EQ(journal.left, -1) << "left keeps its value";
+  EXPECT_FLOAT_EQ(journal.top, 5250);
+  EXPECT_EQ(journal.events.back(), "dialog shown");
+
+  editor->hasMainWindow = false;
+  journal.top = -1;
+  connection.Show();
+  EXPECT_FLOAT_EQ(journal.top, -1);
+  EXPECT_EQ(journal.events.back(), "dialog shown");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(Connection, AFailureWhileConnectingIsShownWithFlagsZero) {
+  Journal journal;
+  FakeUi ui;
+  FakeSettings settings;
+  settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", u"1");
+  Connection connection(ui, settings);
+  auto editor = std::make_shared<FakeEditor>(journal);
+  editor->hasAddInsBar = false;
+  connection.OnConnection([&] { return editor; }, 0);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].flags, 0);
+  EXPECT_EQ(ui.messages[0].text, u"Invalid procedure call or argument");
+  EXPECT_TRUE(journal.events.empty()) << "the DisplayOnConnect check doesn't run";
+  EXPECT_EQ(connection.HostVbe(), editor);
+
+  Connection refused(ui, settings);
+  refused.OnConnection([]() -> std::shared_ptr<HostEditor> { throw Failure(u"not the editor"); }, 1);
+  EXPECT_EQ(ui.messages.back().text, u"not the editor");
+  refused.OnDisconnection();
+}
+
+TEST(Connection, DialogButtonsRunTheCommandsOnTheEditor) {
+  Journal journal;
+  FakeUi ui;
+  FakeSettings settings;
+  Connection connection(ui, settings);
+  auto editor = std::make_shared<FakeEditor>(journal);
+  connection.OnConnection([&] { return editor; }, 1);
+  connection.RunCommand(1);
+  auto module = editor->ActiveCodePane()->CodeModule();
+  EXPECT_EQ(module->Lines(1, module->CountOfLines()), u"\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub");
+}
+
+TEST(CentredCoordinate, DoublePrecisionWithoutRounding) {
+  EXPECT_FLOAT_EQ(CentredCoordinate(100, 1000, 3000, 15).value(), 7500.0f);
+  EXPECT_FLOAT_EQ(CentredCoordinate(100, 1001, 3000, 15).value(), 7507.5f);
+  EXPECT_FLOAT_EQ(CentredCoordinate(0, 800, 7575, 12.5).value(), (800 - 606.0) / 2 * 12.5);
+  EXPECT_FALSE(CentredCoordinate(100, 1000, 3000, 0).has_value());
+  EXPECT_FALSE(CentredCoordinate(2000000000, 2000000000, 0, 1e30).has_value());
+}
+
+}  // namespace
+}  // namespace tamvo
