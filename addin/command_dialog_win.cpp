@@ -76,11 +76,12 @@ class WinCommandDialog : public CommandDialog {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void ShowModeless() override {
-    const bool fresh = window_ == nullptr;
     Load();
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    if (fresh) SetFocus(GetDlgItem(window_, kFirstButtonId));
+    // A freshly loaded dialog starts on its first button.
+    if (firstShowing_) SetFocus(GetDlgItem(window_, kFirstButtonId));
+    firstShowing_ = false;
   }
   void Unload() override {
     if (window_ != nullptr) DestroyWindow(window_);
@@ -96,6 +97,7 @@ class WinCommandDialog : public CommandDialog {
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   HHOOK hook_ = nullptr;
+  bool firstShowing_ = false;
 
   // The dialog whose keys the hook routes; one add-in, one dialog per thread.
   static thread_local WinCommandDialog* keyboardOwner_;
@@ -127,6 +129,7 @@ void WinCommandDialog::Load() {
                             scale.PixelsY(kInitialTopTwips) + frame.top, frame.right - frame.left,
                             frame.bottom - frame.top, nullptr, nullptr, module, this);
   if (window_ == nullptr) throw Failure(u"The dialog could not be created");
+  firstShowing_ = true;
 
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
