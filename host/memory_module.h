@@ -39,9 +39,9 @@ class MemoryModule : public CodeModule {
   // The pane that shows this module; set by whoever creates the pane.
   void ShowIn(std::weak_ptr<tamvo::CodePane> pane) { pane_ = std::move(pane); }
 
+  // The lines as loaded have ids 0 .. n-1 in order; inserted lines get ids
+  // from n on.
   LineId IdOfLine(LineNumber line) const;
-  // Ids of the lines as loaded are 0 .. n-1 in order; inserted lines get
-  // ids from n on.
   const std::u16string& LineText(LineNumber line) const;
   // The whole module, lines joined by CR LF.
   std::u16string Text() const;

@@ -82,6 +82,20 @@ class FakeEditor : public HostEditor {
   MemoryVbe code_;
 };
 
+// A connection to a fresh fake editor, with fake boxes and settings.
+class ConnectionTest : public ::testing::Test {
+ protected:
+  void Connect(std::int32_t mode) {
+    connection.OnConnection([this] { return editor; }, mode);
+  }
+
+  Journal journal;
+  FakeUi ui;
+  FakeSettings settings;
+  Connection connection{ui, settings};
+  std::shared_ptr<FakeEditor> editor = std::make_shared<FakeEditor>(journal);
+};
+
 struct ModeCase {
   std::int32_t mode;
   std::optional<std::u16string> displayOnConnect;
@@ -116,13 +130,8 @@ TEST(Connection, WhatEachConnectModeDoes) {
   }
 }
 
-TEST(Connection, MenuClickShowsOneDialogCentredAgain) {
-  Journal journal;
-  FakeUi ui;
-  FakeSettings settings;
-  Connection connection(ui, settings);
-  auto editor = std::make_shared<FakeEditor>(journal);
-  connection.OnConnection([&] { return editor; }, 1);
+TEST_F(ConnectionTest, MenuClickShowsOneDialogCentredAgain) {
+  Connect(1);
   ASSERT_TRUE(editor->click);
   editor->click();
   EXPECT_FLOAT_EQ(journal.left, 7500);  // ((1000 - 3000/15) / 2 + 100) * 15
@@ -141,13 +150,8 @@ TEST(Connection, MenuClickShowsOneDialogCentredAgain) {
   EXPECT_TRUE(settings.values.empty()) << "disconnection writes no setting";
 }
 
-TEST(Connection, ShowSkipsTheStepsThatFail) {
-  Journal journal;
-  FakeUi ui;
-  FakeSettings settings;
-  Connection connection(ui, settings);
-  auto editor = std::make_shared<FakeEditor>(journal);
-  connection.OnConnection([&] { return editor; }, 1);
+TEST_F(ConnectionTest, ShowSkipsTheStepsThatFail) {
+  Connect(1);
 
   editor->twipsPerPixelX = 0;
   connection.Show();
@@ -163,15 +167,10 @@ TEST(Connection, ShowSkipsTheStepsThatFail) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(Connection, AFailureWhileConnectingIsShownWithFlagsZero) {
-  Journal journal;
-  FakeUi ui;
-  FakeSettings settings;
+TEST_F(ConnectionTest, AFailureWhileConnectingIsShownWithFlagsZero) {
   settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", u"1");
-  Connection connection(ui, settings);
-  auto editor = std::make_shared<FakeEditor>(journal);
   editor->hasAddInsBar = false;
-  connection.OnConnection([&] { return editor; }, 0);
+  Connect(0);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].flags, 0);
   EXPECT_EQ(ui.messages[0].text, u"Invalid procedure call or argument");
@@ -184,13 +183,8 @@ TEST(Connection, AFailureWhileConnectingIsShownWithFlagsZero) {
   refused.OnDisconnection();
 }
 
-TEST(Connection, DialogButtonsRunTheCommandsOnTheEditor) {
-  Journal journal;
-  FakeUi ui;
-  FakeSettings settings;
-  Connection connection(ui, settings);
-  auto editor = std::make_shared<FakeEditor>(journal);
-  connection.OnConnection([&] { return editor; }, 1);
+TEST_F(ConnectionTest, DialogButtonsRunTheCommandsOnTheEditor) {
+  Connect(1);
   connection.RunCommand(1);
   auto module = editor->ActiveCodePane()->CodeModule();
   EXPECT_EQ(module->Lines(1, module->CountOfLines()), u"\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub");
