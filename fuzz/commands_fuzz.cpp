@@ -3,7 +3,8 @@
 // - code lines (neither blank nor a comment) are never added, removed or
 //   changed, by any command;
 // - insert-all twice gives what insert-all once gives, and so do a second
-//   insert-header and a second insert-proc at the caret the first one left;
+//   insert-header and a second insert-proc at the caret the first one left
+//   (in a module without ambiguous names, below);
 // - delete-all after insert-all gives what delete-all alone gives, and
 //   delete-header after insert-header what delete-header alone gives;
 // - the procedure index that edits keep up to date answers as one built
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,25 @@ Lines Apply(const Lines& lines, Button button, LineNumber caret = 1, int times =
   return after;
 }
 
+// Two procedures whose names differ only in letter case are one name to the
+// editor, which calls that an ambiguous name: which of them the name means
+// is the editor's choice, and the caret the first insert-proc leaves may
+// then stand in the other one.
+bool HasAmbiguousNames(const Lines& lines) {
+  MemoryModule module(u"Module1", lines);
+  std::set<std::pair<std::u16string, ProcKind>> names;
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    ProcKind kind = kProcKindProc;
+    const std::u16string name = module.ProcOfLine(line, kind);
+    if (!name.empty()) names.emplace(name, kind);
+  }
+  std::set<std::pair<std::u16string, ProcKind>> folded;
+  for (const auto& [name, kind] : names) {
+    if (!folded.emplace(ToLowerAscii(name), kind).second) return true;
+  }
+  return false;
+}
+
 void Expect(const Lines& actual, const Lines& expected, const char* property) {
   if (actual != expected) Violated(property, "got:\n" + Show(actual) + "expected:\n" + Show(expected));
 }
@@ -134,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   Expect(Apply(header, kDeleteHeader), Apply(lines, kDeleteHeader),
          "delete-header after insert-header differs from delete-header");
 
-  if (count > 0) {
+  if (count > 0 && !HasAmbiguousNames(lines)) {
     Expect(Apply(lines, kInsertProc, caret, 2), Apply(lines, kInsertProc, caret),
            "insert-proc twice differs from once");
   }
