@@ -259,6 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(TamvoCli, FilesThatCantBeReadOrWrittenStayAsTheyWere) {
+  // Whatever the umask, nobody may look into the test's folder.
+  fs::permissions(folder, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   const fs::path locked = folder / "locked";
   fs::create_directories(locked);
   const struct {
