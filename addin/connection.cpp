@@ -62,13 +62,13 @@ void Connection::Show() {
   std::optional<WindowRect> window;
   Skippable([&] { window = Host().MainWindow(); });
   Skippable([&] {
-    const auto left = CentredCoordinate(window.value().left, window.value().width,
-                                        Dialog().Width(), Host().TwipsPerPixelX());
+    const auto left = CentredCoordinate(window.value().left, window.value().width, Dialog().Width(),
+                                        Host().TwipsPerPixelX());
     Dialog().SetLeft(left.value());
   });
   Skippable([&] {
-    const auto top = CentredCoordinate(window.value().top, window.value().height,
-                                       Dialog().Height(), Host().TwipsPerPixelY());
+    const auto top = CentredCoordinate(window.value().top, window.value().height, Dialog().Height(),
+                                       Host().TwipsPerPixelY());
     Dialog().SetTop(top.value());
   });
   Skippable([&] { Dialog().ShowModeless(); });
@@ -85,8 +85,6 @@ void Connection::OnDisconnection() {
   commandDialog_.reset();
 }
 
-void Connection::RunCommand(int buttonIndex) {
-  Commands(Host(), events_, ui_, settings_).RunCommand(buttonIndex);
-}
+void Connection::RunCommand(Command command) { Commands(Host(), events_, ui_, settings_).Run(command); }
 
 }  // namespace tamvo

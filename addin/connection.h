@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "commands/commands.h"
 #include "commands/services.h"
 #include "engine/event_table.h"
 #include "host/code_module.h"
@@ -88,7 +89,7 @@ class Connection {
   void Show();
   void MenuHandler_Click() { Show(); }
   // What the dialog's buttons run.
-  void RunCommand(int buttonIndex);
+  void RunCommand(Command command);
 
   bool FormDisplayed = false;
   const std::shared_ptr<HostEditor>& HostVbe() const { return hostVbe_; }

@@ -4,7 +4,10 @@
 // from its frame's top left corner.
 
 #include <array>
+#include <optional>
 #include <string_view>
+
+#include "commands/commands.h"
 
 namespace tamvo {
 
@@ -15,8 +18,8 @@ inline constexpr int kDialogClientHeightTwips = 2160;
 struct ControlLayout {
   enum Kind { Frame, Button };
   Kind kind;
-  int index;   // Frame1(index) or cmdExec(index); a button's index is its command
-  int frame;   // the frame a button stands in; -1 for frames
+  int index;  // Frame1(index) or cmdExec(index)
+  int frame;  // the frame a button stands in; -1 for frames
   std::u16string_view caption;
   int left;
   int top;
@@ -36,5 +39,15 @@ inline constexpr std::array<ControlLayout, 8> kDialogLayout{{
     {ControlLayout::Button, 4, 1, u"&8. 全てのプロシージャ", 240, 840, 2895, 375, 6},
     {ControlLayout::Button, 5, 1, u"&9. 現在のモジュール\u3000", 240, 1320, 2895, 375, 5},
 }};
+
+// What cmdExec(index) runs; nothing for an index that is no button's.
+inline constexpr std::optional<Command> CommandOfButton(int index) {
+  constexpr std::array<Command, 6> kButtonCommands{
+      Command::InsertCurrentProcComment, Command::InsertAllProcComments, Command::InsertModuleHeader,
+      Command::DeleteCurrentProcComment, Command::DeleteAllProcComments, Command::DeleteModuleHeader,
+  };
+  if (index < 0 || index >= static_cast<int>(kButtonCommands.size())) return std::nullopt;
+  return kButtonCommands[static_cast<std::size_t>(index)];
+}
 
 }  // namespace tamvo

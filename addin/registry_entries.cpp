@@ -43,8 +43,7 @@ std::vector<RegistryKey> ClassEntries(const ServerIdentity& server) {
   const std::u16string progIdKey = Join(u"Software\\Classes", server.progId);
   return {
       {classKey, {{u"", server.progId}}},
-      {Join(classKey, u"InprocServer32"),
-       {{u"", server.serverPath}, {u"ThreadingModel", u"Apartment"}}},
+      {Join(classKey, u"InprocServer32"), {{u"", server.serverPath}, {u"ThreadingModel", u"Apartment"}}},
       {Join(classKey, u"ProgID"), {{u"", server.progId}}},
       {Join(classKey, u"TypeLib"), {{u"", server.libraryId}}},
       {Join(classKey, u"VERSION"), {{u"", server.libraryVersion}}},
@@ -53,8 +52,8 @@ std::vector<RegistryKey> ClassEntries(const ServerIdentity& server) {
   };
 }
 
-std::vector<RegistryKey> AddinEntries(const RegistrationRecord& record,
-                                      std::u16string_view progId, Bitness bitness) {
+std::vector<RegistryKey> AddinEntries(const RegistrationRecord& record, std::u16string_view progId,
+                                      Bitness bitness) {
   const std::u16string addins =
       Join(PathBelowCurrentUser(record.registryRoot), bitness == Bitness::k64 ? u"Addins64" : u"Addins");
   return {{Join(addins, progId),

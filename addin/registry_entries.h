@@ -48,7 +48,7 @@ enum class Bitness { k32, k64 };
 // The editor's add-in entry, below the record's registry root. Throws Failure
 // when the root is not in the current user's hive or the load behaviour is
 // not one the editor knows.
-std::vector<RegistryKey> AddinEntries(const RegistrationRecord& record,
-                                      std::u16string_view progId, Bitness bitness);
+std::vector<RegistryKey> AddinEntries(const RegistrationRecord& record, std::u16string_view progId,
+                                      Bitness bitness);
 
 }  // namespace tamvo::addin

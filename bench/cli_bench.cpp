@@ -16,9 +16,9 @@
 #include "bench/generated_module.h"
 #include "cli/tamvo_cli.h"
 #include "engine/text.h"
-#include "host/code_page.h"
-#include "host/file_io.h"
-#include "host/module_file.h"
+#include "host/posix/code_page.h"
+#include "host/posix/file_io.h"
+#include "host/posix/module_file.h"
 
 namespace tamvo {
 namespace {
@@ -97,8 +97,10 @@ void BM_CliInsertAll(benchmark::State& state) {
   }
   state.counters["x_load_save"] = cliSeconds / loadSaveSeconds;
   state.counters["x_read_write"] = cliSeconds / readWriteSeconds;
-  state.counters["load_save_ms"] = benchmark::Counter(loadSaveSeconds * 1000, benchmark::Counter::kAvgIterations);
-  state.counters["read_write_ms"] = benchmark::Counter(readWriteSeconds * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["load_save_ms"] =
+      benchmark::Counter(loadSaveSeconds * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["read_write_ms"] =
+      benchmark::Counter(readWriteSeconds * 1000, benchmark::Counter::kAvgIterations);
   state.SetComplexityN(state.range(0));
 }
 

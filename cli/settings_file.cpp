@@ -5,7 +5,7 @@
 
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/file_io.h"
+#include "host/posix/file_io.h"
 
 namespace tamvo {
 
@@ -17,11 +17,20 @@ std::string Escape(std::string_view field) {
   std::string out;
   for (const char c : field) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -60,7 +69,8 @@ std::map<SettingsFile::Key, std::string> SettingsFile::Read() const {
     std::size_t start = 0;
     for (int f = 0; f < 4; ++f) {
       const std::size_t tab = f < 3 ? line.find('\t', start) : std::string::npos;
-      fields[f] = Unescape(std::string_view(line).substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+      fields[f] = Unescape(
+          std::string_view(line).substr(start, tab == std::string::npos ? std::string::npos : tab - start));
       if (tab == std::string::npos) break;
       start = tab + 1;
     }

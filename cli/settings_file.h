@@ -21,8 +21,8 @@ class SettingsFile : public Settings {
   std::u16string GetSetting(std::u16string_view application, std::u16string_view section,
                             std::u16string_view key, std::u16string_view defaultValue) override;
   // Rewrites the file atomically; throws Failure when it can't.
-  void SaveSetting(std::u16string_view application, std::u16string_view section,
-                   std::u16string_view key, std::u16string_view value) override;
+  void SaveSetting(std::u16string_view application, std::u16string_view section, std::u16string_view key,
+                   std::u16string_view value) override;
 
  private:
   using Key = std::tuple<std::string, std::string, std::string>;

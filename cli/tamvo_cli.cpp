@@ -1,7 +1,6 @@
 #include "cli/tamvo_cli.h"
 
 #include <CLI/CLI.hpp>
-
 #include <istream>
 #include <iterator>
 #include <limits>
@@ -12,15 +11,15 @@
 #include "commands/commands.h"
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/file_io.h"
-#include "host/module_file.h"
+#include "host/posix/file_io.h"
+#include "host/posix/module_file.h"
 
 namespace tamvo {
 
 namespace {
 
 struct Request {
-  int button = -1;  // the dialog button whose command runs
+  Command command = Command::InsertAllProcComments;
   bool needsLine = false;
   int line = 0;
   std::optional<std::string> author;
@@ -94,16 +93,17 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
     return Outcome::Failed;
   };
   try {
-    const std::string before = standardInput ? std::string(std::istreambuf_iterator<char>(env.in), {})
-                                             : ReadFileBytes(name);
-    const auto stem = standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+    const std::string before =
+        standardInput ? std::string(std::istreambuf_iterator<char>(env.in), {}) : ReadFileBytes(name);
+    const auto stem =
+        standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
     ModuleFile file = ModuleFile::Parse(before, stem, CodePageName(request.encoding));
 
     MemoryVbe vbe(file.Module());
     bool run = true;
     if (request.needsLine) {
       const LineNumber line = file.ModuleLineOfFileLine(request.line);
-      ProcKind kind = kProcKindProc;
+      ProcKind kind = ProcKind::Proc;
       if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
         env.err << "tamvo: " << name << ": line " << request.line
                 << " is not in a procedure; nothing to do\n";
@@ -116,7 +116,7 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
       EventTable events;
       events.InitEventTable();
       ui.failures.clear();
-      Commands(vbe, events, ui, settings).RunCommand(request.button);
+      Commands(vbe, events, ui, settings).Run(request.command);
       if (!ui.failures.empty()) {
         for (const auto& failure : ui.failures) fail(failure);
         return Outcome::Failed;
@@ -138,9 +138,10 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
 
 int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   Request request;
-  CLI::App app("Writes and removes documentation comment blocks in exported VBA modules "
-               "(.bas, .cls, .frm).",
-               "tamvo");
+  CLI::App app(
+      "Writes and removes documentation comment blocks in exported VBA modules "
+      "(.bas, .cls, .frm).",
+      "tamvo");
   app.set_version_flag("--version", "tamvo 1.0.0");
   app.require_subcommand(1, 1);
   // Options of every command may stand before or after the command's name.
@@ -153,21 +154,23 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
 
   const struct {
     const char* name;
-    int button;
+    Command command;
     bool needsLine;
     const char* help;
   } commands[] = {
-      {"insert-proc", 0, true, "comment block for the procedure at line N"},
-      {"insert-all", 1, false, "comment block for every procedure"},
-      {"insert-header", 2, false, "module header"},
-      {"delete-proc", 3, true, "remove the comment of the procedure at line N"},
-      {"delete-all", 4, false, "remove the comments of every procedure"},
-      {"delete-header", 5, false, "remove the comment lines at the top of the module"},
+      {"insert-proc", Command::InsertCurrentProcComment, true, "comment block for the procedure at line N"},
+      {"insert-all", Command::InsertAllProcComments, false, "comment block for every procedure"},
+      {"insert-header", Command::InsertModuleHeader, false, "module header"},
+      {"delete-proc", Command::DeleteCurrentProcComment, true,
+       "remove the comment of the procedure at line N"},
+      {"delete-all", Command::DeleteAllProcComments, false, "remove the comments of every procedure"},
+      {"delete-header", Command::DeleteModuleHeader, false,
+       "remove the comment lines at the top of the module"},
   };
   for (const auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.help);
     sub->callback([&request, &command] {
-      request.button = command.button;
+      request.command = command.command;
       request.needsLine = command.needsLine;
     });
     if (command.needsLine) {
@@ -175,11 +178,10 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
           ->required()
           ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     }
-    if (command.button == 2) {
+    if (command.command == Command::InsertModuleHeader) {
       sub->add_option("--author", request.author, "the author to write and remember");
     }
-    sub->add_option("FILE", request.files, "exported module files; - for standard input")
-        ->required();
+    sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
 
   try {

@@ -23,7 +23,7 @@ void Commands::Trap(const std::function<void()>& work) {
 
 void Commands::InsertCurrentProcComment() {
   Trap([&] {
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     const std::u16string name = GetCurrentProcName(kind);
     if (name.empty()) return;
     InsertProcComment(name, kind);
@@ -35,7 +35,7 @@ void Commands::InsertCurrentProcComment() {
 
 void Commands::DeleteCurrentProcComment() {
   Trap([&] {
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     const std::u16string name = GetCurrentProcName(kind);
     if (!name.empty()) DeleteProcComment(name, kind);
   });
@@ -46,7 +46,7 @@ void Commands::DeleteCurrentProcComment() {
 void Commands::WalkAllProcedures(ProcEdit edit) {
   Trap([&] {
     auto module = ActiveModule();
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     std::u16string name = GetProcNameOfLine(module->CountOfLines(), kind);
     while (!name.empty()) {
       (this->*edit)(name, kind);
@@ -60,15 +60,26 @@ void Commands::InsertAllProcComments() { WalkAllProcedures(&Commands::InsertProc
 
 void Commands::DeleteAllProcComments() { WalkAllProcedures(&Commands::DeleteProcComment); }
 
-void Commands::RunCommand(int buttonIndex) {
-  switch (buttonIndex) {
-    case 0: InsertCurrentProcComment(); break;
-    case 1: InsertAllProcComments(); break;
-    case 2: InsertModuleHeader(); break;
-    case 3: DeleteCurrentProcComment(); break;
-    case 4: DeleteAllProcComments(); break;
-    case 5: DeleteModuleHeader(); break;
-    default: break;
+void Commands::Run(Command command) {
+  switch (command) {
+    case Command::InsertCurrentProcComment:
+      InsertCurrentProcComment();
+      break;
+    case Command::InsertAllProcComments:
+      InsertAllProcComments();
+      break;
+    case Command::InsertModuleHeader:
+      InsertModuleHeader();
+      break;
+    case Command::DeleteCurrentProcComment:
+      DeleteCurrentProcComment();
+      break;
+    case Command::DeleteAllProcComments:
+      DeleteAllProcComments();
+      break;
+    case Command::DeleteModuleHeader:
+      DeleteModuleHeader();
+      break;
   }
 }
 

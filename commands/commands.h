@@ -21,20 +21,28 @@ inline constexpr std::u16string_view kAuthorSection = u"settings";
 inline constexpr std::u16string_view kAuthorKey = u"auther";
 inline constexpr std::u16string_view kAuthorPrompt = u"作成者名";
 
+// The six commands.
+enum class Command {
+  InsertCurrentProcComment,
+  InsertAllProcComments,
+  InsertModuleHeader,
+  DeleteCurrentProcComment,
+  DeleteAllProcComments,
+  DeleteModuleHeader,
+};
+
 class Commands {
  public:
   Commands(Vbe& hostVbe, const EventTable& events, Ui& ui, Settings& settings)
       : hostVbe_(hostVbe), events_(events), ui_(ui), settings_(settings) {}
 
-  // The commands of the dialog's buttons 0 to 5.
   void InsertCurrentProcComment();
   void InsertAllProcComments();
   void InsertModuleHeader();
   void DeleteCurrentProcComment();
   void DeleteAllProcComments();
   void DeleteModuleHeader();
-  // Runs the command of a dialog button; any other index runs nothing.
-  void RunCommand(int buttonIndex);
+  void Run(Command command);
 
   // The edits and lookups the commands are made of; they throw Failure.
 

@@ -55,8 +55,7 @@ std::u16string Commands::GetProcDeclaration(std::u16string_view procName, ProcKi
 }
 
 void Commands::InsertProcComment(std::u16string_view procName, ProcKind kind) {
-  const std::u16string block =
-      BuildProcComment(procName, GetProcDeclaration(procName, kind), kind, events_);
+  const std::u16string block = BuildProcComment(procName, GetProcDeclaration(procName, kind), kind, events_);
   DeleteProcComment(procName, kind);
   auto module = ActiveModule();
   module->InsertLines(module->ProcBodyLine(procName, kind), block);

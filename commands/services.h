@@ -19,8 +19,7 @@ class Ui {
   // A modal message box; returns when the user has closed it.
   virtual void MsgBox(std::u16string_view text, std::int32_t flags) = 0;
   // A modal input box: the entered text on OK, nothing on Cancel.
-  virtual std::optional<std::u16string> InputBox(std::u16string_view prompt,
-                                                 std::u16string_view preset) = 0;
+  virtual std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view preset) = 0;
 };
 
 // Strings kept per user by application, section and key.

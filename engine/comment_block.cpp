@@ -9,12 +9,12 @@ void AppendLine(std::u16string& block, std::u16string_view line) {
   block += line;
 }
 
-std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration,
-                                ProcKind kind, const EventTable& events) {
+std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration, ProcKind kind,
+                                const EventTable& events) {
   std::u16string block = u"'/**";
   AppendLine(block, u"' * " + events.GetProcSummary(procName) + u".");
   switch (kind) {
-    case kProcKindProc: {
+    case ProcKind::Proc: {
       // Read the parameters first: a declaration that can't be read gives no
       // block at all.
       const auto names = GetParamNames(declaration);
@@ -22,11 +22,11 @@ std::u16string BuildProcComment(std::u16string_view procName, std::u16string_vie
       for (const auto& name : names) AppendLine(block, u"' * @param " + name);
       break;
     }
-    case kProcKindLet:
-    case kProcKindSet:
+    case ProcKind::Let:
+    case ProcKind::Set:
       AppendLine(block, u"' * Setter: " + std::u16string(procName));
       break;
-    case kProcKindGet:
+    case ProcKind::Get:
       AppendLine(block, u"' * Getter: " + std::u16string(procName));
       break;
     default:

@@ -22,7 +22,7 @@ void AppendLine(std::u16string& block, std::u16string_view line);
 //   ' * Getter: <name>     (Property Get) / ' * Setter: <name> (Let, Set)
 //   ' */
 // Throws Failure when the parameter list of a Sub or Function can't be read.
-std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration,
-                                ProcKind kind, const EventTable& events);
+std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration, ProcKind kind,
+                                const EventTable& events);
 
 }  // namespace tamvo

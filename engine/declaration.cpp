@@ -42,14 +42,16 @@ struct Piece {
 // spaces around it.
 std::u16string ParamName(const Piece& piece) {
   std::size_t as = FindIgnoreCase(piece.text, u" As ");
-  while (as != std::u16string_view::npos && !piece.IsCode(as)) as = FindIgnoreCase(piece.text, u" As ", as + 1);
+  while (as != std::u16string_view::npos && !piece.IsCode(as))
+    as = FindIgnoreCase(piece.text, u" As ", as + 1);
   const std::u16string_view text = piece.text.substr(0, as);
   std::u16string name;
   std::size_t i = 0;
   while (i < text.size()) {
     const bool wordStart = i == 0 || IsBlank(text[i - 1]) || text[i - 1] == u'(';
     if (piece.IsCode(i) && wordStart &&
-        (StartsWithIgnoreCase(text.substr(i), u"ByRef ") || StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
+        (StartsWithIgnoreCase(text.substr(i), u"ByRef ") ||
+         StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
       i += 6;
     } else {
       name += text[i++];
@@ -72,7 +74,9 @@ std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
   for (std::size_t i = open + 1; i < declaration.size() && close == std::u16string_view::npos; ++i) {
     if (!code[i]) continue;
     switch (declaration[i]) {
-      case u'(': ++depth; break;
+      case u'(':
+        ++depth;
+        break;
       case u')':
         if (depth == 0) close = i;
         --depth;
@@ -80,7 +84,8 @@ std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
       case u',':
         if (depth == 0) commas.push_back(i);
         break;
-      default: break;
+      default:
+        break;
     }
   }
   if (close == std::u16string_view::npos) {

@@ -7,12 +7,14 @@
 
 namespace tamvo {
 
-using ProcKind = std::int32_t;
-
-inline constexpr ProcKind kProcKindProc = 0;  // Sub or Function
-inline constexpr ProcKind kProcKindLet = 1;   // Property Let
-inline constexpr ProcKind kProcKindSet = 2;   // Property Set
-inline constexpr ProcKind kProcKindGet = 3;   // Property Get
+// The values are the editor's own codes (vbext_pk_Proc, ...), which cross
+// the COM boundary as they are.
+enum class ProcKind : std::int32_t {
+  Proc = 0,  // Sub or Function
+  Let = 1,   // Property Let
+  Set = 2,   // Property Set
+  Get = 3,   // Property Get
+};
 
 // Line and column numbers: the editor's 1-based 32-bit numbers.
 using LineNumber = std::int32_t;

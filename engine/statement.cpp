@@ -9,8 +9,8 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 bool IsWordChar(char16_t c) {
-  return !(IsBlank(c) || c == u'(' || c == u')' || c == u'\'' || c == u':' || c == u',' ||
-           c == u'"' || c == u'=');
+  return !(IsBlank(c) || c == u'(' || c == u')' || c == u'\'' || c == u':' || c == u',' || c == u'"' ||
+           c == u'=');
 }
 
 // Reads words from the start of a statement: "Public Sub Foo(" gives Public,
@@ -31,9 +31,7 @@ class WordReader {
   std::size_t pos_ = 0;
 };
 
-bool Is(std::u16string_view word, std::u16string_view keyword) {
-  return EqualsIgnoreCase(word, keyword);
-}
+bool Is(std::u16string_view word, std::u16string_view keyword) { return EqualsIgnoreCase(word, keyword); }
 
 // The editor reports "Function F$()" as F.
 std::u16string WithoutTypeCharacter(std::u16string_view name) {
@@ -53,40 +51,40 @@ bool ContinuesOnNextLine(std::u16string_view line) {
 Statement ClassifyStatement(std::u16string_view text) {
   std::size_t first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
-  if (first == text.size()) return {StatementKind::Blank, {}, kProcKindProc};
-  if (text[first] == u'\'') return {StatementKind::Comment, {}, kProcKindProc};
+  if (first == text.size()) return {StatementKind::Blank, {}, ProcKind::Proc};
+  if (text[first] == u'\'') return {StatementKind::Comment, {}, ProcKind::Proc};
 
   WordReader words(text);
   std::u16string_view word = words.Next();
-  if (Is(word, u"Rem")) return {StatementKind::Comment, {}, kProcKindProc};
+  if (Is(word, u"Rem")) return {StatementKind::Comment, {}, ProcKind::Proc};
   if (Is(word, u"End")) {
     const auto what = words.Next();
     if (Is(what, u"Sub") || Is(what, u"Function") || Is(what, u"Property")) {
-      return {StatementKind::ProcEnd, {}, kProcKindProc};
+      return {StatementKind::ProcEnd, {}, ProcKind::Proc};
     }
-    return {StatementKind::Code, {}, kProcKindProc};
+    return {StatementKind::Code, {}, ProcKind::Proc};
   }
 
   while (Is(word, u"Public") || Is(word, u"Private") || Is(word, u"Friend") || Is(word, u"Static")) {
     word = words.Next();
   }
-  ProcKind kind = kProcKindProc;
+  ProcKind kind = ProcKind::Proc;
   if (Is(word, u"Property")) {
     const auto accessor = words.Next();
     if (Is(accessor, u"Get")) {
-      kind = kProcKindGet;
+      kind = ProcKind::Get;
     } else if (Is(accessor, u"Let")) {
-      kind = kProcKindLet;
+      kind = ProcKind::Let;
     } else if (Is(accessor, u"Set")) {
-      kind = kProcKindSet;
+      kind = ProcKind::Set;
     } else {
-      return {StatementKind::Code, {}, kProcKindProc};
+      return {StatementKind::Code, {}, ProcKind::Proc};
     }
   } else if (!Is(word, u"Sub") && !Is(word, u"Function")) {
-    return {StatementKind::Code, {}, kProcKindProc};
+    return {StatementKind::Code, {}, ProcKind::Proc};
   }
   const auto name = words.Next();
-  if (name.empty()) return {StatementKind::Code, {}, kProcKindProc};
+  if (name.empty()) return {StatementKind::Code, {}, ProcKind::Proc};
   return {StatementKind::ProcStart, WithoutTypeCharacter(name), kind};
 }
 

@@ -20,7 +20,7 @@ enum class StatementKind {
 struct Statement {
   StatementKind kind = StatementKind::Blank;
   std::u16string procName;  // ProcStart only
-  ProcKind procKind = kProcKindProc;
+  ProcKind procKind = ProcKind::Proc;
 };
 
 // True when a physical line goes on in the next one: it ends in " _"

@@ -36,8 +36,7 @@ bool StartsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix) 
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::size_t FindIgnoreCase(std::u16string_view text, std::u16string_view needle,
-                           std::size_t from) {
+std::size_t FindIgnoreCase(std::u16string_view text, std::u16string_view needle, std::size_t from) {
   if (needle.size() > text.size()) return std::u16string_view::npos;
   for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
     if (EqualsIgnoreCase(text.substr(i, needle.size()), needle)) return i;
@@ -84,8 +83,7 @@ std::string ToUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -134,8 +132,8 @@ std::u16string FromUtf8(std::string_view text) {
       }
       cp = (cp << 6) | (next & 0x3F);
     }
-    const bool overlong = (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) ||
-                          (extra == 3 && cp < 0x10000);
+    const bool overlong =
+        (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
     if (!ok || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out += static_cast<char16_t>(kReplacement);
       ++i;

@@ -17,8 +17,7 @@ bool StartsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix);
 
 // Position of the first occurrence of needle at or after from, letters
 // compared without regard to ASCII case; npos when there is none.
-std::size_t FindIgnoreCase(std::u16string_view text, std::u16string_view needle,
-                           std::size_t from = 0);
+std::size_t FindIgnoreCase(std::u16string_view text, std::u16string_view needle, std::size_t from = 0);
 
 // UTF-8 <-> UTF-16. Ill-formed input (a lone surrogate, a bad byte) becomes
 // U+FFFD: these are for messages and the command line, not for module files.

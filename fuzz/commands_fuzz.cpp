@@ -34,8 +34,6 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-enum Button { kInsertProc, kInsertAll, kInsertHeader, kDeleteProc, kDeleteAll, kDeleteHeader };
-
 [[noreturn]] void Violated(const char* property, const std::string& detail = {}) {
   std::fprintf(stderr, "property violated: %s\n%s\n", property, detail.c_str());
   std::abort();
@@ -66,7 +64,7 @@ Lines CodeLines(const Lines& lines) {
 std::vector<std::u16string> Layout(MemoryModule& module) {
   std::vector<std::u16string> layout;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     const std::u16string name = module.ProcOfLine(line, kind);
     layout.push_back(name.empty() ? u"-"
                                   : name + u'/' + FromUtf8(std::to_string(kind)) + u'@' +
@@ -78,7 +76,7 @@ std::vector<std::u16string> Layout(MemoryModule& module) {
 
 // The module after a command run `times` times, as a user pressing its button
 // again would; the caret matters only to the -proc commands.
-Lines Apply(const Lines& lines, Button button, LineNumber caret = 1, int times = 1) {
+Lines Apply(const Lines& lines, Command command, LineNumber caret = 1, int times = 1) {
   auto module = std::make_shared<MemoryModule>(u"Module1", lines);
   MemoryVbe vbe(module);
   vbe.Pane().SetSelection(caret, 1, caret, 1);
@@ -89,7 +87,7 @@ Lines Apply(const Lines& lines, Button button, LineNumber caret = 1, int times =
   // A line break in the author must not write a line of code.
   ui.answer = u"作成者\r\nSub Injected()";
   Commands commands(vbe, events, ui, settings);
-  for (int i = 0; i < times; ++i) commands.RunCommand(button);
+  for (int i = 0; i < times; ++i) commands.Run(command);
 
   for (const auto& message : ui.messages) {
     if (!message.text.starts_with(u"Invalid procedure call or argument: the parameter list has no closing")) {
@@ -110,7 +108,7 @@ bool HasAmbiguousNames(const Lines& lines) {
   MemoryModule module(u"Module1", lines);
   std::set<std::pair<std::u16string, ProcKind>> names;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     const std::u16string name = module.ProcOfLine(line, kind);
     if (!name.empty()) names.emplace(name, kind);
   }
@@ -137,27 +135,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const LineNumber count = static_cast<LineNumber>(lines.size());
   const LineNumber caret = count == 0 ? 1 : 1 + caretSeed % count;
 
-  for (const Button button : {kInsertProc, kInsertAll, kInsertHeader, kDeleteProc, kDeleteAll, kDeleteHeader}) {
+  for (const Command command :
+       {Command::InsertCurrentProcComment, Command::InsertAllProcComments, Command::InsertModuleHeader,
+        Command::DeleteCurrentProcComment, Command::DeleteAllProcComments, Command::DeleteModuleHeader}) {
     // Without lines there is no caret line for the -proc commands to ask about.
-    if (count == 0 && (button == kInsertProc || button == kDeleteProc)) continue;
-    if (CodeLines(Apply(lines, button, caret)) != code) {
-      Violated("a command changed code lines", "command " + std::to_string(button) + " on:\n" + Show(lines));
+    if (count == 0 &&
+        (command == Command::InsertCurrentProcComment || command == Command::DeleteCurrentProcComment))
+      continue;
+    if (CodeLines(Apply(lines, command, caret)) != code) {
+      Violated("a command changed code lines",
+               "command " + std::to_string(static_cast<int>(command)) + " on:\n" + Show(lines));
     }
   }
 
-  const Lines inserted = Apply(lines, kInsertAll);
-  Expect(Apply(inserted, kInsertAll), inserted, "insert-all twice differs from once");
-  const Lines deleted = Apply(lines, kDeleteAll);
-  Expect(Apply(inserted, kDeleteAll), deleted, "delete-all after insert-all differs from delete-all");
+  const Lines inserted = Apply(lines, Command::InsertAllProcComments);
+  Expect(Apply(inserted, Command::InsertAllProcComments), inserted, "insert-all twice differs from once");
+  const Lines deleted = Apply(lines, Command::DeleteAllProcComments);
+  Expect(Apply(inserted, Command::DeleteAllProcComments), deleted,
+         "delete-all after insert-all differs from delete-all");
 
-  const Lines header = Apply(lines, kInsertHeader);
-  Expect(Apply(header, kInsertHeader), header, "insert-header twice differs from once");
-  Expect(Apply(header, kDeleteHeader), Apply(lines, kDeleteHeader),
+  const Lines header = Apply(lines, Command::InsertModuleHeader);
+  Expect(Apply(header, Command::InsertModuleHeader), header, "insert-header twice differs from once");
+  Expect(Apply(header, Command::DeleteModuleHeader), Apply(lines, Command::DeleteModuleHeader),
          "delete-header after insert-header differs from delete-header");
 
   if (count > 0 && !HasAmbiguousNames(lines)) {
-    Expect(Apply(lines, kInsertProc, caret, 2), Apply(lines, kInsertProc, caret),
-           "insert-proc twice differs from once");
+    Expect(Apply(lines, Command::InsertCurrentProcComment, caret, 2),
+           Apply(lines, Command::InsertCurrentProcComment, caret), "insert-proc twice differs from once");
   }
   return 0;
 }

@@ -20,7 +20,7 @@
 #include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
-#include "host/module_file.h"
+#include "host/posix/module_file.h"
 #include "tests/commands/fakes.h"
 
 namespace tamvo {
@@ -53,7 +53,7 @@ std::vector<std::string_view> CodeLines(std::string_view bytes) {
   return code;
 }
 
-std::string Run(std::string_view bytes, int button) {
+std::string Run(std::string_view bytes, Command command) {
   ModuleFile file = ModuleFile::Parse(bytes, u"Module1");
   MemoryVbe vbe(file.Module());
   EventTable events;
@@ -61,7 +61,7 @@ std::string Run(std::string_view bytes, int button) {
   test::FakeUi ui;
   test::FakeSettings settings;
   ui.answer = u"Author";
-  Commands(vbe, events, ui, settings).RunCommand(button);
+  Commands(vbe, events, ui, settings).Run(command);
   try {
     return file.Serialize();
   } catch (const Failure&) {
@@ -76,16 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tamvo;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
-    if (ModuleFile::Parse(bytes, u"Module1").Serialize() != bytes) Violated("load and save changed the bytes", bytes);
+    if (ModuleFile::Parse(bytes, u"Module1").Serialize() != bytes)
+      Violated("load and save changed the bytes", bytes);
   } catch (const Failure&) {
     return 0;  // binary, or not valid in its encoding
   }
   const auto code = CodeLines(bytes);
-  for (const int button : {1, 2, 4}) {  // insert-all, insert-header, delete-all
-    const std::string saved = Run(bytes, button);
+  for (const Command command :
+       {Command::InsertAllProcComments, Command::InsertModuleHeader, Command::DeleteAllProcComments}) {
+    const std::string saved = Run(bytes, command);
     if (CodeLines(saved) != code) Violated("a command changed the file's code lines", bytes);
     try {
-      if (Run(saved, button) != saved) Violated("a second run on the saved file changed it", bytes);
+      if (Run(saved, command) != saved) Violated("a second run on the saved file changed it", bytes);
     } catch (const Failure&) {
       Violated("the saved file can't be loaded", bytes);
     }

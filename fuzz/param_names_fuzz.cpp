@@ -109,9 +109,15 @@ Built BuildDeclaration(FuzzedDataProvider& data) {
     if (data.ConsumeBool()) {
       std::u16string value;
       switch (data.ConsumeIntegralInRange(0, 2)) {
-        case 0: value = FromUtf8(std::to_string(data.ConsumeIntegral<int>())); break;
-        case 1: value = u"(1 + 2) * 3"; break;
-        default: value = StringLiteral(data); break;
+        case 0:
+          value = FromUtf8(std::to_string(data.ConsumeIntegral<int>()));
+          break;
+        case 1:
+          value = u"(1 + 2) * 3";
+          break;
+        default:
+          value = StringLiteral(data);
+          break;
       }
       piece += u" = " + value;
       // A default stays in the name only without a type before it.
@@ -144,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   FuzzedDataProvider data(bytes, size);
   const Built built = BuildDeclaration(data);
   try {
-    if (GetParamNames(built.declaration) != built.names) Violated("the names are not the parameters", built.declaration);
+    if (GetParamNames(built.declaration) != built.names)
+      Violated("the names are not the parameters", built.declaration);
   } catch (const Failure&) {
     Violated("a closed parameter list was read as open", built.declaration);
   }

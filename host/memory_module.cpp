@@ -68,8 +68,8 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   inserted.reserve(texts.size());
   for (auto& text : texts) inserted.push_back({std::move(text), nextId_++});
   const auto delta = static_cast<LineNumber>(inserted.size());
-  const bool standalone =
-      std::all_of(inserted.begin(), inserted.end(), [](const Line& l) { return ProcIndex::Standalone(l.text); });
+  const bool standalone = std::all_of(inserted.begin(), inserted.end(),
+                                      [](const Line& l) { return ProcIndex::Standalone(l.text); });
   lines_.Insert(static_cast<std::size_t>(line - 1), std::move(inserted));
   index_.Update(Source(), Count(), line, delta, standalone);
 }
@@ -92,11 +92,11 @@ std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) 
   const auto found = index_.Find(procName, kind);
   if (!found) {
     throw Failure(u"Sub or Function not defined: " + std::u16string(procName) +
-                  (kind == kProcKindProc ? u""
-                   : kind == kProcKindGet ? u" (Property Get)"
-                   : kind == kProcKindLet ? u" (Property Let)"
-                   : kind == kProcKindSet ? u" (Property Set)"
-                                          : u" (kind " + Number(kind) + u")"));
+                  (kind == ProcKind::Proc  ? u""
+                   : kind == ProcKind::Get ? u" (Property Get)"
+                   : kind == ProcKind::Let ? u" (Property Let)"
+                   : kind == ProcKind::Set ? u" (Property Set)"
+                                           : u" (kind " + Number(static_cast<LineNumber>(kind)) + u")"));
   }
   return *found;
 }
@@ -114,7 +114,7 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
     throw Failure(kInvalidArgument + u": ProcOfLine(" + Number(line) + u") in a module of " +
                   Number(Count()) + u" lines");
   }
-  kind = kProcKindProc;
+  kind = ProcKind::Proc;
   const auto proc = index_.OfLine(line);
   if (!proc) return {};
   kind = index_.Kind(*proc);

@@ -75,8 +75,8 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
 }
 
-void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line,
-                       LineNumber delta, bool standalone) {
+void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
+                       bool standalone) {
   if (standalone && (line == 1 || !ContinuesOnNextLine(lines(line - 1)))) {
     MoveLines(lineCount, line, delta);
     return;

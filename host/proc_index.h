@@ -63,7 +63,7 @@ class ProcIndex {
  private:
   struct Proc {
     std::u16string name;
-    ProcKind kind = kProcKindProc;
+    ProcKind kind = ProcKind::Proc;
     LineNumber body = 0;  // stored without the pending shift
     LineNumber end = 0;
     bool terminated = false;  // false when the module ends before its End

@@ -54,8 +54,8 @@ Variant::Variant(SHORT value) noexcept : Variant() {
 }
 
 Variant::Variant(std::u16string_view text) : Variant() {
-  value_.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                     static_cast<UINT>(text.size()));
+  value_.bstrVal =
+      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
   if (value_.bstrVal == nullptr) throw Failure(u"Out of memory");
   value_.vt = VT_BSTR;
 }
@@ -107,7 +107,8 @@ LONG Variant::ToLong() const {
 std::u16string Variant::ToString() const {
   VARIANT converted;
   VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value_), 0, VT_BSTR))) throw Failure(u"Type mismatch");
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value_), 0, VT_BSTR)))
+    throw Failure(u"Type mismatch");
   std::u16string text = FromBstr(converted.bstrVal);
   VariantClear(&converted);
   return text;
@@ -148,8 +149,7 @@ Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_
   EXCEPINFO exception{};
   UINT argumentError = 0;
   result = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                           flags == DISPATCH_PROPERTYPUT ? nullptr : value.get(), &exception,
-                           &argumentError);
+                           flags == DISPATCH_PROPERTYPUT ? nullptr : value.get(), &exception, &argumentError);
   if (FAILED(result)) throw Failure(Describe(result, exception));
   return value;
 }

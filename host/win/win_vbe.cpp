@@ -21,17 +21,18 @@ void WinCodeModule::DeleteLines(LineNumber startLine, LineNumber count) {
 }
 
 LineNumber WinCodeModule::ProcStartLine(std::u16string_view procName, ProcKind kind) {
-  return module_.Get(u"ProcStartLine", {Variant(procName), Variant(LONG{kind})}).ToLong();
+  return module_.Get(u"ProcStartLine", {Variant(procName), Variant(static_cast<LONG>(kind))}).ToLong();
 }
 
 LineNumber WinCodeModule::ProcBodyLine(std::u16string_view procName, ProcKind kind) {
-  return module_.Get(u"ProcBodyLine", {Variant(procName), Variant(LONG{kind})}).ToLong();
+  return module_.Get(u"ProcBodyLine", {Variant(procName), Variant(static_cast<LONG>(kind))}).ToLong();
 }
 
 std::u16string WinCodeModule::ProcOfLine(LineNumber line, ProcKind& kind) {
   LONG reported = 0;
-  const std::u16string name = module_.Get(u"ProcOfLine", {Variant(LONG{line}), Variant::ByRef(&reported)}).ToString();
-  kind = reported;
+  const std::u16string name =
+      module_.Get(u"ProcOfLine", {Variant(LONG{line}), Variant::ByRef(&reported)}).ToString();
+  kind = static_cast<ProcKind>(reported);
   return name;
 }
 
@@ -52,8 +53,8 @@ Selection WinCodePane::GetSelection() {
 
 void WinCodePane::SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
                                LineNumber endColumn) {
-  pane_.Call(u"SetSelection", {Variant(LONG{startLine}), Variant(LONG{startColumn}),
-                               Variant(LONG{endLine}), Variant(LONG{endColumn})});
+  pane_.Call(u"SetSelection", {Variant(LONG{startLine}), Variant(LONG{startColumn}), Variant(LONG{endLine}),
+                               Variant(LONG{endColumn})});
 }
 
 std::shared_ptr<CodePane> WinVbe::ActiveCodePane() {

@@ -46,7 +46,8 @@ class FakeDialog : public CommandDialog {
 class FakeEditor : public HostEditor {
  public:
   explicit FakeEditor(Journal& journal)
-      : journal_(journal), code_(std::make_shared<MemoryModule>(u"Module1", SplitLines(u"Sub A()\nEnd Sub"))) {}
+      : journal_(journal),
+        code_(std::make_shared<MemoryModule>(u"Module1", SplitLines(u"Sub A()\nEnd Sub"))) {}
 
   std::shared_ptr<CodePane> ActiveCodePane() override { return code_.ActiveCodePane(); }
   std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override {
@@ -119,7 +120,8 @@ TEST(Connection, WhatEachConnectModeDoes) {
     Journal journal;
     FakeUi ui;
     FakeSettings settings;
-    if (c.displayOnConnect) settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", *c.displayOnConnect);
+    if (c.displayOnConnect)
+      settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", *c.displayOnConnect);
     Connection connection(ui, settings);
     auto editor = std::make_shared<FakeEditor>(journal);
     connection.OnConnection([&] { return editor; }, c.mode);
@@ -185,7 +187,7 @@ TEST_F(ConnectionTest, AFailureWhileConnectingIsShownWithFlagsZero) {
 
 TEST_F(ConnectionTest, DialogButtonsRunTheCommandsOnTheEditor) {
   Connect(1);
-  connection.RunCommand(1);
+  connection.RunCommand(Command::InsertAllProcComments);
   auto module = editor->ActiveCodePane()->CodeModule();
   EXPECT_EQ(module->Lines(1, module->CountOfLines()), u"\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub");
 }

@@ -11,7 +11,7 @@
 #include <optional>
 #include <sstream>
 
-#include "host/file_io.h"
+#include "host/posix/file_io.h"
 
 namespace tamvo {
 namespace {
@@ -27,14 +27,14 @@ const std::string kCommented =
     "Attribute VB_Name = \"mdlSample\"\r\nOption Explicit\r\n\r\n'/**\r\n' * .\r\n' * @return \r\n"
     "' * @param a\r\n' * @param b\r\n' */\r\n"
     "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\r\n    Add = a + b\r\nEnd Function\r\n"
-    "\r\n'/**\r\n' * Form \x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x8e\x9e.\r\n' */\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n";
+    "\r\n'/**\r\n' * Form \x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x8e\x9e.\r\n' */\r\nPrivate Sub "
+    "Form_Load()\r\nEnd Sub\r\n";
 
 class TamvoCli : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("tamvo-cli-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = fs::temp_directory_path() / ("tamvo-cli-" + std::to_string(::getpid()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
@@ -75,7 +75,8 @@ class TamvoCli : public ::testing::Test {
     ::close(fds[1]);
     std::string text;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+      text.append(buffer, static_cast<std::size_t>(n));
     ::close(fds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -193,23 +194,38 @@ TEST_P(RefusedInput, LeavesTheFileAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     BadFiles, RefusedInput,
     ::testing::Values(
-        RefusedCase{"a binary file", "Attribute VB_Name = \"m\"\r\n" + std::string("\x7F" "ELF\0\x01", 6),
-                    {"insert-all"}, "this is a binary file, not an exported module"},
-        RefusedCase{"a UTF-16 file", std::string("\xFF\xFEO\0p\0", 6), {"insert-all"},
+        RefusedCase{"a binary file",
+                    "Attribute VB_Name = \"m\"\r\n" + std::string("\x7F"
+                                                                  "ELF\0\x01",
+                                                                  6),
+                    {"insert-all"},
+                    "this is a binary file, not an exported module"},
+        RefusedCase{"a UTF-16 file",
+                    std::string("\xFF\xFEO\0p\0", 6),
+                    {"insert-all"},
                     "this file is UTF-16, which exported modules never are"},
-        RefusedCase{"bytes that are not cp932", "Option Explicit\r\n' \x81\x20\r\nSub A()\r\nEnd Sub\r\n",
-                    {"insert-all"}, "line 2: the bytes 81 20 at column 3 are not valid CP932"},
-        RefusedCase{"a UTF-8 character cut short after a byte order mark", "\xEF\xBB\xBF' x\r\n' \xE6\x97\r\n",
-                    {"delete-all"}, "line 2: the bytes E6 97 at column 3 are not valid UTF-8"},
+        RefusedCase{"bytes that are not cp932",
+                    "Option Explicit\r\n' \x81\x20\r\nSub A()\r\nEnd Sub\r\n",
+                    {"insert-all"},
+                    "line 2: the bytes 81 20 at column 3 are not valid CP932"},
+        RefusedCase{"a UTF-8 character cut short after a byte order mark",
+                    "\xEF\xBB\xBF' x\r\n' \xE6\x97\r\n",
+                    {"delete-all"},
+                    "line 2: the bytes E6 97 at column 3 are not valid UTF-8"},
         RefusedCase{"a lone UTF-16 surrogate written as UTF-8",
-                    "Option Explicit\r\n' \xE6\x97\xA5 \xED\xA0\x80\r\nSub A()\r\nEnd Sub\r\n", {"insert-all"},
+                    "Option Explicit\r\n' \xE6\x97\xA5 \xED\xA0\x80\r\nSub A()\r\nEnd Sub\r\n",
+                    {"insert-all"},
                     "line 2: the bytes ED A0 80 at column 7 are a UTF-16 surrogate written as UTF-8"},
         RefusedCase{"a form cut off inside its designer block",
-                    "VERSION 5.00\r\nBegin VB.Form frm\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmd\r\n   End\r\n",
-                    {"insert-all"}, "line 2: the Begin block there has no End"},
-        RefusedCase{"an author the code page can't hold", kModule,
-                    {"insert-header", "--author", "\xF0\x9F\x98\x80"},
-                    "\"' * @auther     \xF0\x9F\x98\x80\" holds \xF0\x9F\x98\x80 (U+1F600), which CP932 can't hold"}),
+                    "VERSION 5.00\r\nBegin VB.Form frm\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton "
+                    "cmd\r\n   End\r\n",
+                    {"insert-all"},
+                    "line 2: the Begin block there has no End"},
+        RefusedCase{
+            "an author the code page can't hold",
+            kModule,
+            {"insert-header", "--author", "\xF0\x9F\x98\x80"},
+            "\"' * @auther     \xF0\x9F\x98\x80\" holds \xF0\x9F\x98\x80 (U+1F600), which CP932 can't hold"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 // Unusual input that is still a module: processed as any other.
@@ -249,12 +265,13 @@ INSTANTIATE_TEST_SUITE_P(
         AcceptedCase{"a module of only comments: nothing to comment",
                      "' one\r\n' two _\r\n  three\r\n\r\nRem four\r\n", "insert-all",
                      "' one\r\n' two _\r\n  three\r\n\r\nRem four\r\n"},
-        AcceptedCase{"a module of only comments: nothing to delete",
-                     "' one\r\n\r\nRem four\r\n", "delete-all", "' one\r\n\r\nRem four\r\n"},
-        AcceptedCase{"CR line ends only, kept for the new lines",
-                     "Attribute VB_Name = \"m\"\rOption Explicit\r\r' old\rSub A(x)\rEnd Sub\r", "insert-all",
-                     "Attribute VB_Name = \"m\"\rOption Explicit\r\r'/**\r' * .\r' * @param x\r' */\rSub A(x)\rEnd "
-                     "Sub\r"},
+        AcceptedCase{"a module of only comments: nothing to delete", "' one\r\n\r\nRem four\r\n",
+                     "delete-all", "' one\r\n\r\nRem four\r\n"},
+        AcceptedCase{
+            "CR line ends only, kept for the new lines",
+            "Attribute VB_Name = \"m\"\rOption Explicit\r\r' old\rSub A(x)\rEnd Sub\r", "insert-all",
+            "Attribute VB_Name = \"m\"\rOption Explicit\r\r'/**\r' * .\r' * @param x\r' */\rSub A(x)\rEnd "
+            "Sub\r"},
         OneMegabyteLine()),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
@@ -270,7 +287,8 @@ TEST_F(TamvoCli, FilesThatCantBeReadOrWrittenStayAsTheyWere) {
     bool rootIgnoresIt;                  // permissions that bind root only as nobody
     std::string cause;
   } cases[] = {
-      {"a missing file", folder / "missing.bas", std::nullopt, false, "can't read: No such file or directory"},
+      {"a missing file", folder / "missing.bas", std::nullopt, false,
+       "can't read: No such file or directory"},
       {"a folder", folder / "folder.bas", std::nullopt, false, "can't read: Is a directory"},
       {"an unreadable file", folder / "secret.bas", fs::perms::none, true, "can't read: Permission denied"},
       {"a read-only file", folder / "frozen.bas", fs::perms::owner_read | fs::perms::others_read, false,

@@ -156,27 +156,22 @@ TEST(InsertAllProcComments, StopsAtAFailureWithTheProceduresBelowDone) {
 }
 
 TEST(Commands, WithoutAnActivePaneReportTheFailure) {
-  for (int button = 0; button < 6; ++button) {
+  for (const Command command :
+       {Command::InsertCurrentProcComment, Command::InsertAllProcComments, Command::InsertModuleHeader,
+        Command::DeleteCurrentProcComment, Command::DeleteAllProcComments, Command::DeleteModuleHeader}) {
     Editor editor(u"Sub A()\nEnd Sub\n");
     editor.vbe.SetPaneActive(false);
     editor.ui.answer = u"me";
-    editor.commands.RunCommand(button);
+    editor.commands.Run(command);
     // The module header reports both its removal and its insertion.
-    EXPECT_EQ(editor.ui.messages.size(), button == 2 ? 2u : 1u) << button;
+    EXPECT_EQ(editor.ui.messages.size(), command == Command::InsertModuleHeader ? 2u : 1u)
+        << static_cast<int>(command);
     for (const auto& message : editor.ui.messages) {
       EXPECT_EQ(message.text, u"Object variable or With block variable not set");
       EXPECT_EQ(message.flags, 48);
     }
     EXPECT_EQ(editor.Text(), u"Sub A()\nEnd Sub\n");
   }
-}
-
-TEST(RunCommand, UnknownButtonsRunNothing) {
-  Editor editor(u"Sub A()\nEnd Sub\n");
-  editor.commands.RunCommand(6);
-  editor.commands.RunCommand(-1);
-  EXPECT_EQ(editor.Text(), u"Sub A()\nEnd Sub\n");
-  EXPECT_TRUE(editor.ui.messages.empty());
 }
 
 }  // namespace

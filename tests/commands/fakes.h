@@ -24,8 +24,7 @@ class FakeUi : public Ui {
   void MsgBox(std::u16string_view text, std::int32_t flags) override {
     messages.push_back({std::u16string(text), flags});
   }
-  std::optional<std::u16string> InputBox(std::u16string_view prompt,
-                                         std::u16string_view preset) override {
+  std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view preset) override {
     prompts.emplace_back(prompt);
     presets.emplace_back(preset);
     return answer;
@@ -46,8 +45,8 @@ class FakeSettings : public Settings {
     const auto found = values.find(Key(application, section, key));
     return found == values.end() ? std::u16string(defaultValue) : found->second;
   }
-  void SaveSetting(std::u16string_view application, std::u16string_view section,
-                   std::u16string_view key, std::u16string_view value) override {
+  void SaveSetting(std::u16string_view application, std::u16string_view section, std::u16string_view key,
+                   std::u16string_view value) override {
     values[Key(application, section, key)] = value;
   }
 

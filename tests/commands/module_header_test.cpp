@@ -9,7 +9,6 @@ namespace {
 
 using test::Editor;
 
-
 std::u16string StoredAuthor(Editor& editor) {
   return editor.settings.GetSetting(u"tamv", u"settings", u"auther", u"<none>");
 }

@@ -26,15 +26,12 @@ TEST_P(GetParamNamesTest, GivesTheNamesInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Declarations, GetParamNamesTest,
     ::testing::Values(
-        ParamCase{u"Sub S()", {}},
-        ParamCase{u"Sub S(a)", {u"a"}},
-        ParamCase{u"Sub S( a , b )", {u"a", u"b"}},
+        ParamCase{u"Sub S()", {}}, ParamCase{u"Sub S(a)", {u"a"}}, ParamCase{u"Sub S( a , b )", {u"a", u"b"}},
         ParamCase{u"Sub S(ByVal a As Long, ByRef b() As String, Optional c As Variant, "
                   u"ParamArray d() As Variant)",
                   {u"a", u"b()", u"Optional c", u"ParamArray d()"}},
         ParamCase{u"Sub S(ByVal  x As Long)", {u"x"}},
-        ParamCase{u"Sub S(Optional x = 5)", {u"Optional x = 5"}},
-        ParamCase{u"Sub S( )", {u""}},
+        ParamCase{u"Sub S(Optional x = 5)", {u"Optional x = 5"}}, ParamCase{u"Sub S( )", {u""}},
         ParamCase{u"Sub S(a,)", {u"a", u""}},
         ParamCase{u"Function F(a As Long, b As Long) As Long()", {u"a", u"b"}},
         ParamCase{u"Sub S(x As Long) ' note (y)", {u"x"}},
@@ -43,8 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Keywords in any letter case, as the editor accepts them.
         ParamCase{u"Sub S(byval x as Long, BYREF y AS String)", {u"x", u"y"}},
         // The first ")" that closes the first "(" ends the list.
-        ParamCase{u"Function F() As Long()", {}},
-        ParamCase{u"Sub S(a) ' (x)", {u"a"}},
+        ParamCase{u"Function F() As Long()", {}}, ParamCase{u"Sub S(a) ' (x)", {u"a"}},
         ParamCase{u"Sub S(Optional s As String = \"a,b\")", {u"Optional s"}},
         ParamCase{u"Sub S(Optional s = \"a, (b\", t)", {u"Optional s = \"a, (b\"", u"t"}},
         ParamCase{u"Sub S(Optional s = \"x As y\")", {u"Optional s = \"x As y\""}},
@@ -52,14 +48,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A name that merely ends in a keyword keeps it.
         ParamCase{u"Sub S(Optional xByVal = 1)", {u"Optional xByVal = 1"}},
         // No "(" at all: no parameters.
-        ParamCase{u"Sub S a)", {}},
-        ParamCase{u"Sub S", {}},
-        ParamCase{u"Sub S ' (x)", {}},
+        ParamCase{u"Sub S a)", {}}, ParamCase{u"Sub S", {}}, ParamCase{u"Sub S ' (x)", {}},
         ParamCase{u"", {}}));
 
 TEST(GetParamNames, FailsWhenTheListIsNeverClosed) {
-  for (const std::u16string declaration :
-       {u"Sub S(a", u"Sub S(a ' )", u"Sub S(s = \")\"", u"Sub S(a(1)"}) {
+  for (const std::u16string declaration : {u"Sub S(a", u"Sub S(a ' )", u"Sub S(s = \")\"", u"Sub S(a(1)"}) {
     EXPECT_THROW(GetParamNames(declaration), Failure) << ToUtf8(declaration);
   }
 }

@@ -17,11 +17,12 @@ MemoryModule Load(std::u16string_view text) { return MemoryModule(u"Module1", Sp
 std::string Layout(MemoryModule& module) {
   std::string layout;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    ProcKind kind = -1;
+    ProcKind kind = ProcKind::Proc;
     const auto name = module.ProcOfLine(line, kind);
-    layout += name.empty() ? "-" : ToUtf8(name) + "/" + std::to_string(kind) + "@" +
-                                       std::to_string(module.ProcStartLine(name, kind)) + ":" +
-                                       std::to_string(module.ProcBodyLine(name, kind));
+    layout += name.empty() ? "-"
+                           : ToUtf8(name) + "/" + std::to_string(static_cast<int>(kind)) + "@" +
+                                 std::to_string(module.ProcStartLine(name, kind)) + ":" +
+                                 std::to_string(module.ProcBodyLine(name, kind));
     layout += ' ';
   }
   return layout;
@@ -41,8 +42,7 @@ TEST(MemoryModule, ProcedureRulesOfTheEditor) {
     std::string layout;
   } cases[] = {
       {"declarations end at their last statement; comments below belong to the first procedure",
-       u"Option Explicit\n' note\n\nSub A()\nEnd Sub\n",
-       "- A/0@2:4 A/0@2:4 A/0@2:4 A/0@2:4 "},
+       u"Option Explicit\n' note\n\nSub A()\nEnd Sub\n", "- A/0@2:4 A/0@2:4 A/0@2:4 A/0@2:4 "},
       {"lines after an End belong to the next procedure, trailing lines to the last",
        u"Sub A()\nEnd Sub\n\n' c\nFunction B()\nEnd Function\n\n",
        "A/0@1:1 A/0@1:1 B/0@3:5 B/0@3:5 B/0@3:5 B/0@3:5 B/0@3:5 "},
@@ -60,8 +60,8 @@ TEST(MemoryModule, ProcedureRulesOfTheEditor) {
        u"public property get V() as long\nEND PROPERTY\nPrivate Property Let V(x)\nEnd "
        u"Property\nFriend Static Function F$()\nEnd Function",
        "V/3@1:1 V/3@1:1 V/1@3:3 V/1@3:3 F/0@5:5 F/0@5:5 "},
-      {"Rem comments, End If and a module without procedures",
-       u"Rem x\nDim a\nIf a Then\nEnd If", "- - - - "},
+      {"Rem comments, End If and a module without procedures", u"Rem x\nDim a\nIf a Then\nEnd If",
+       "- - - - "},
   };
   for (const auto& c : cases) {
     auto module = Load(c.text);
@@ -71,10 +71,10 @@ TEST(MemoryModule, ProcedureRulesOfTheEditor) {
 
 TEST(MemoryModule, FindsProceduresIgnoringLetterCase) {
   auto module = Load(u"Sub DoIt()\nEnd Sub\nProperty Get V()\nEnd Property");
-  EXPECT_EQ(module.ProcBodyLine(u"doit", kProcKindProc), 1);
-  EXPECT_EQ(module.ProcBodyLine(u"v", kProcKindGet), 3);
-  EXPECT_THROW(module.ProcBodyLine(u"V", kProcKindLet), Failure);
-  EXPECT_THROW(module.ProcStartLine(u"Missing", kProcKindProc), Failure);
+  EXPECT_EQ(module.ProcBodyLine(u"doit", ProcKind::Proc), 1);
+  EXPECT_EQ(module.ProcBodyLine(u"v", ProcKind::Get), 3);
+  EXPECT_THROW(module.ProcBodyLine(u"V", ProcKind::Let), Failure);
+  EXPECT_THROW(module.ProcStartLine(u"Missing", ProcKind::Proc), Failure);
 }
 
 TEST(MemoryModule, LinesAndEditsAtTheBoundaries) {
@@ -90,9 +90,9 @@ TEST(MemoryModule, LinesAndEditsAtTheBoundaries) {
   module.InsertLines(2, u"");
   module.InsertLines(9, u"x\r\ny");
   EXPECT_EQ(module.Text(), u"a\r\n\r\nb\r\nc\r\nx\r\ny");
-  ProcKind kind = 7;
+  ProcKind kind = ProcKind::Get;
   EXPECT_EQ(module.ProcOfLine(0, kind), u"");
-  EXPECT_EQ(kind, kProcKindProc);
+  EXPECT_EQ(kind, ProcKind::Proc);
 
   auto empty = Load(u"");
   EXPECT_EQ(empty.CountOfLines(), 0);
@@ -112,11 +112,23 @@ TEST(MemoryModule, LinesKeepTheirIdentityThroughEdits) {
 // The index is updated piecemeal on every edit; after any sequence of edits
 // it must answer exactly as an index read afresh from the same text.
 TEST(MemoryModule, EditedIndexAgreesWithAFreshReading) {
-  const std::u16string pieces[] = {
-      u"",           u"' comment",      u"Sub A()",        u"End Sub",        u"Function B(x)",
-      u"End Function", u"Dim x",        u"Property Get P()", u"Property Let P(v)", u"End Property",
-      u"#If X Then", u"Sub C(a, _",     u"  b)",           u"' note _",       u"x = 1",
-      u"Sub D()",    u"Declare Sub K Lib \"k\" ()"};
+  const std::u16string pieces[] = {u"",
+                                   u"' comment",
+                                   u"Sub A()",
+                                   u"End Sub",
+                                   u"Function B(x)",
+                                   u"End Function",
+                                   u"Dim x",
+                                   u"Property Get P()",
+                                   u"Property Let P(v)",
+                                   u"End Property",
+                                   u"#If X Then",
+                                   u"Sub C(a, _",
+                                   u"  b)",
+                                   u"' note _",
+                                   u"x = 1",
+                                   u"Sub D()",
+                                   u"Declare Sub K Lib \"k\" ()"};
   std::mt19937 random(20261207);
   auto pick = [&](std::size_t n) { return static_cast<LineNumber>(random() % n); };
   for (int round = 0; round < 200; ++round) {

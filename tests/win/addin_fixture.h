@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/extensibility.h"
+#include "addin/win/extensibility.h"
 #include "tests/win/fake_editor.h"
 #include "tests/win/server_harness.h"
 

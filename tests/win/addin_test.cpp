@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/extensibility.h"
+#include "addin/win/extensibility.h"
 #include "engine/text.h"
 #include "tests/win/addin_fixture.h"
 
@@ -23,10 +23,8 @@ TEST_F(AddinTest, ConnectModes) {
     bool menuItem;
     bool dialog;
   } cases[] = {
-      {ext_cm_AfterStartup, nullptr, true, false},
-      {ext_cm_Startup, L"1", true, false},
-      {ext_cm_External, nullptr, false, true},
-      {ext_cm_AfterStartup, L"1", true, true},
+      {ext_cm_AfterStartup, nullptr, true, false}, {ext_cm_Startup, L"1", true, false},
+      {ext_cm_External, nullptr, false, true},     {ext_cm_AfterStartup, L"1", true, true},
       {ext_cm_AfterStartup, L"True", true, false},
   };
   for (const auto& c : cases) {
@@ -69,26 +67,30 @@ TEST_F(AddinTest, MenuItemShowsTheDialogAndEachButtonRunsItsCommand) {
   PutCaret(3);
   ClickButton(0);
   EXPECT_FALSE(DialogVisible());
-  EXPECT_EQ(ToUtf8(Text()), ToUtf8(u"Option Explicit\r\n\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub\r\n\r\n"
-                                   u"' old\r\nFunction B(x)\r\nEnd Function"));
+  EXPECT_EQ(ToUtf8(Text()),
+            ToUtf8(u"Option Explicit\r\n\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub\r\n\r\n"
+                   u"' old\r\nFunction B(x)\r\nEnd Function"));
   EXPECT_EQ(state.code.Pane().GetSelection().startLine, 4);
   EXPECT_EQ(state.code.Pane().GetSelection().startColumn, 5);
 
   click();
   ClickButton(3);
   EXPECT_FALSE(DialogVisible());
-  EXPECT_EQ(ToUtf8(Text()), ToUtf8(u"Option Explicit\r\n\r\nSub A()\r\nEnd Sub\r\n\r\n' old\r\nFunction B(x)\r\n"
-                                   u"End Function"));
+  EXPECT_EQ(ToUtf8(Text()),
+            ToUtf8(u"Option Explicit\r\n\r\nSub A()\r\nEnd Sub\r\n\r\n' old\r\nFunction B(x)\r\n"
+                   u"End Function"));
 
   click();
   ClickButton(1);
-  EXPECT_EQ(ToUtf8(Text()), ToUtf8(u"Option Explicit\r\n\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub\r\n\r\n"
-                                   u"'/**\r\n' * .\r\n' * @return \r\n' * @param x\r\n' */\r\nFunction B(x)\r\n"
-                                   u"End Function"));
+  EXPECT_EQ(ToUtf8(Text()),
+            ToUtf8(u"Option Explicit\r\n\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub\r\n\r\n"
+                   u"'/**\r\n' * .\r\n' * @return \r\n' * @param x\r\n' */\r\nFunction B(x)\r\n"
+                   u"End Function"));
 
   click();
   ClickButton(4);
-  EXPECT_EQ(ToUtf8(Text()), ToUtf8(u"Option Explicit\r\n\r\nSub A()\r\nEnd Sub\r\n\r\nFunction B(x)\r\nEnd Function"));
+  EXPECT_EQ(ToUtf8(Text()),
+            ToUtf8(u"Option Explicit\r\n\r\nSub A()\r\nEnd Sub\r\n\r\nFunction B(x)\r\nEnd Function"));
 
   click();
   ClickButton(2);

@@ -5,8 +5,8 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
-#include "addin/extensibility.h"
-#include "addin/tamvix.h"
+#include "addin/win/extensibility.h"
+#include "addin/win/tamvix.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {
@@ -56,8 +56,7 @@ TEST_F(Exports, GiveTheFactoryOnlyForConnect) {
 
 TEST_F(Exports, FactoryRefusesAggregation) {
   ComPtr<IUnknown> object;
-  EXPECT_EQ(Factory()->CreateInstance(Factory().Get(), IID_IUnknown, &object),
-            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(Factory()->CreateInstance(Factory().Get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(object, nullptr);
 }
 

@@ -35,7 +35,8 @@ class Args {
     VARIANT converted;
     VariantInit(&converted);
     if (FAILED(VariantChangeType(&converted, &At(i), 0, VT_BSTR))) throw Failure(u"Type mismatch");
-    std::u16string text(reinterpret_cast<const char16_t*>(converted.bstrVal), SysStringLen(converted.bstrVal));
+    std::u16string text(reinterpret_cast<const char16_t*>(converted.bstrVal),
+                        SysStringLen(converted.bstrVal));
     VariantClear(&converted);
     return text;
   }
@@ -58,7 +59,8 @@ void SetLongResult(VARIANT* result, LONG value) {
 void SetTextResult(VARIANT* result, std::u16string_view text) {
   if (result == nullptr) return;
   result->vt = VT_BSTR;
-  result->bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  result->bstrVal =
+      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
 }
 
 void SetObjectResult(VARIANT* result, IDispatch* object) {
@@ -131,8 +133,9 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
       if (exception != nullptr) {
         *exception = EXCEPINFO{};
         exception->scode = E_FAIL;
-        exception->bstrDescription = SysAllocStringLen(
-            reinterpret_cast<const OLECHAR*>(failure.Description().data()), static_cast<UINT>(failure.Description().size()));
+        exception->bstrDescription =
+            SysAllocStringLen(reinterpret_cast<const OLECHAR*>(failure.Description().data()),
+                              static_cast<UINT>(failure.Description().size()));
       }
       return DISP_E_EXCEPTION;
     }
@@ -313,8 +316,10 @@ ComPtr<IDispatch> MakeFakeVbe(FakeEditorState& state) {
     auto made = NewObject(window);
     window->Define(L"Left", [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowLeft); });
     window->Define(L"Top", [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowTop); });
-    window->Define(L"Width", [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowWidth); });
-    window->Define(L"Height", [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowHeight); });
+    window->Define(L"Width",
+                   [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowWidth); });
+    window->Define(L"Height",
+                   [&state](WORD, const Args&, VARIANT* v) { SetLongResult(v, state.windowHeight); });
     window->Define(L"HWnd", [&state](WORD, const Args&, VARIANT* v) {
       SetLongResult(v, static_cast<LONG>(reinterpret_cast<INT_PTR>(state.mainWindow)));
     });

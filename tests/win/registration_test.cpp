@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "addin/extensibility.h"
-#include "addin/tamvix.h"
+#include "addin/win/extensibility.h"
+#include "addin/win/tamvix.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {
@@ -44,8 +44,8 @@ class Registration : public ::testing::Test {
     RunRegsvr32(true);
     RemoveMirroredClasses();
     HKEY neighbour = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kNeighbourKey.c_str(), 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &neighbour, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kNeighbourKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &neighbour, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(neighbour);
     ASSERT_EQ(RunRegsvr32(false), 0u);
@@ -129,18 +129,14 @@ TEST_F(Registration, CreatesConnectByProgIdAnsweringBothInterfaces) {
 TEST_F(Registration, DispatchReachesTheMembersByNameThroughTheTypeLibrary) {
   MirrorUserClasses();
   ComPtr<IDispatch> connect;
-  ASSERT_EQ(CoCreateInstance(__uuidof(Connect), nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&connect)),
-            S_OK);
+  ASSERT_EQ(CoCreateInstance(__uuidof(Connect), nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&connect)), S_OK);
 
   const struct {
     const wchar_t* name;
     DISPID id;
   } members[] = {
-      {L"FormDisplayed", 0x40030000},
-      {L"formdisplayed", 0x40030000},
-      {L"MenuHandler", 0x40030003},
-      {L"Show", 0x60030000},
-      {L"AddToAddInCommandBar", 0x60030007},
+      {L"FormDisplayed", 0x40030000}, {L"formdisplayed", 0x40030000},        {L"MenuHandler", 0x40030003},
+      {L"Show", 0x60030000},          {L"AddToAddInCommandBar", 0x60030007},
   };
   for (const auto& member : members) {
     LPOLESTR name = const_cast<LPOLESTR>(member.name);
@@ -152,8 +148,8 @@ TEST_F(Registration, DispatchReachesTheMembersByNameThroughTheTypeLibrary) {
   VARIANT value;
   VariantInit(&value);
   DISPPARAMS none{};
-  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                            &value, nullptr, nullptr),
+  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                            nullptr, nullptr),
             S_OK);
   EXPECT_EQ(value.vt, VT_BOOL);
   EXPECT_EQ(value.boolVal, VARIANT_FALSE);
@@ -164,11 +160,11 @@ TEST_F(Registration, DispatchReachesTheMembersByNameThroughTheTypeLibrary) {
   argument.boolVal = VARIANT_TRUE;
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS put{&argument, &named, 1, 1};
-  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put,
-                            nullptr, nullptr, nullptr),
+  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr,
+                            nullptr, nullptr),
             S_OK);
-  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                            &value, nullptr, nullptr),
+  ASSERT_EQ(connect->Invoke(0x40030000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                            nullptr, nullptr),
             S_OK);
   EXPECT_EQ(value.boolVal, VARIANT_TRUE);
 }

@@ -41,9 +41,8 @@ TEST(VersionBlock, HoldsEveryStringInJapaneseUnicode) {
     const wchar_t* name;
     const wchar_t* value;
   } strings[] = {
-      {L"FileVersion", L"1.00.0001"},  {L"ProductVersion", L"1.00.0001"},
-      {L"ProductName", L"tamvo"},      {L"InternalName", L"tamvo"},
-      {L"OriginalFilename", L"tamvo.dll"}, {L"OLESelfRegister", L""},
+      {L"FileVersion", L"1.00.0001"}, {L"ProductVersion", L"1.00.0001"},   {L"ProductName", L"tamvo"},
+      {L"InternalName", L"tamvo"},    {L"OriginalFilename", L"tamvo.dll"}, {L"OLESelfRegister", L""},
   };
   for (const auto& entry : strings) {
     SCOPED_TRACE(entry.name);

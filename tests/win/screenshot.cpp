@@ -69,8 +69,10 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
   ComPtr<IWICBitmapFrameEncode> page;
   ComPtr<IPropertyBag2> options;
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
-         SUCCEEDED(factory->CreateBitmapFromHBITMAP(canvas.bitmap(), nullptr, WICBitmapIgnoreAlpha, &picture)) &&
+  return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&factory))) &&
+         SUCCEEDED(
+             factory->CreateBitmapFromHBITMAP(canvas.bitmap(), nullptr, WICBitmapIgnoreAlpha, &picture)) &&
          SUCCEEDED(factory->CreateStream(&stream)) &&
          SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
          SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "addin/identity.h"
-#include "addin/tamvix.h"
-#include "addin/wide_text.h"
+#include "addin/win/tamvix.h"
+#include "addin/win/wide_text.h"
 
 namespace tamvo::test {
 namespace {
@@ -37,8 +37,8 @@ DWORD RunRegsvr32(bool unregister) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  Check(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process),
+  Check(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process),
         "CreateProcessW regsvr32");
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD exitCode = 0;
@@ -85,13 +85,12 @@ void MirrorUserClasses() {
   RemoveMirroredClasses();
   for (const std::wstring& key : {L"CLSID\\" + ConnectClassId(), ProgId()}) {
     HKEY source = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, (kClasses + key).c_str(), 0, KEY_READ, &source) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, (kClasses + key).c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) {
       continue;
     }
     HKEY target = nullptr;
-    const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kClasses + key).c_str(), 0, nullptr,
-                                            0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+    const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kClasses + key).c_str(), 0, nullptr, 0,
+                                            KEY_ALL_ACCESS, nullptr, &target, nullptr);
     const LSTATUS copied = created == ERROR_SUCCESS ? RegCopyTreeW(source, nullptr, target) : created;
     RegCloseKey(source);
     if (created == ERROR_SUCCESS) RegCloseKey(target);
@@ -106,7 +105,9 @@ void RemoveMirroredClasses() {
   }
 }
 
-Apartment::Apartment() { Check(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)), "CoInitializeEx"); }
+Apartment::Apartment() {
+  Check(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)), "CoInitializeEx");
+}
 
 Apartment::~Apartment() { CoUninitialize(); }
 

@@ -1,9 +1,9 @@
 // The type library embedded in tamvo.dll, as the editor's object browser and
 // late-bound callers read it.
 
-#include <windows.h>
 #include <gtest/gtest.h>
 #include <oleauto.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include <string>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "addin/code_page.h"
-#include "addin/tamvix.h"
+#include "addin/win/tamvix.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {
@@ -21,9 +21,7 @@ using Microsoft::WRL::ComPtr;
 
 class TypeLibrary : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, &library_), S_OK);
-  }
+  void SetUp() override { ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, &library_), S_OK); }
 
   ComPtr<ITypeInfo> Info(REFGUID id) {
     ComPtr<ITypeInfo> info;
@@ -62,8 +60,8 @@ TEST_F(TypeLibrary, IsTamvix10ForThisArchitecture) {
   // code page; back in ANSI it must be the code page 932 bytes of the text.
   const std::wstring shown = Take(help);
   std::string bytes(shown.size() * 2, '\0');
-  bytes.resize(WideCharToMultiByte(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()),
-                                   bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr));
+  bytes.resize(WideCharToMultiByte(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
   EXPECT_EQ(bytes, addin::ToCodePage932(u"ｻﾝﾌﾟﾙ ｱﾄﾞｲﾝ ﾌﾟﾛｼﾞｪｸﾄ"));
 }
 
@@ -107,8 +105,8 @@ TEST_F(TypeLibrary, ConnectInterfaceIsDualHiddenAndNonExtensible) {
   ComPtr<ITypeInfo> vtable;
   ASSERT_EQ(info->GetRefTypeInfo(vtableReference, &vtable), S_OK);
   const WORD both = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE;
-  for (const auto& [side, flags] : {std::pair{info, both | TYPEFLAG_FDISPATCHABLE},
-                                    std::pair{vtable, both | TYPEFLAG_FOLEAUTOMATION}}) {
+  for (const auto& [side, flags] :
+       {std::pair{info, both | TYPEFLAG_FDISPATCHABLE}, std::pair{vtable, both | TYPEFLAG_FOLEAUTOMATION}}) {
     TYPEATTR* attributes = nullptr;
     ASSERT_EQ(side->GetTypeAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->wTypeFlags & flags, flags) << attributes->typekind;
@@ -155,8 +153,7 @@ TEST_F(TypeLibrary, ConnectInterfaceIsDualHiddenAndNonExtensible) {
   ASSERT_EQ(vtable->GetFuncDesc(5, &add), S_OK);
   const ELEMDESC& caption = add->lprgelemdescParam[0];
   EXPECT_EQ(caption.tdesc.lptdesc->vt, VT_BSTR);
-  EXPECT_EQ(caption.paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT),
-            PARAMFLAG_FIN | PARAMFLAG_FOUT);
+  EXPECT_EQ(caption.paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT), PARAMFLAG_FIN | PARAMFLAG_FOUT);
   BSTR names[3] = {};
   UINT count = 0;
   ASSERT_EQ(vtable->GetNames(add->memid, names, 3, &count), S_OK);

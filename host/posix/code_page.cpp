@@ -1,0 +1,165 @@
+#include "host/posix/code_page.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "engine/failure.h"
+#include "engine/text.h"
+
+namespace tamvo {
+
+class CodePage::Converter {
+ public:
+  Converter(const std::string& to, const std::string& from) : handle_(iconv_open(to.c_str(), from.c_str())) {
+    if (handle_ == reinterpret_cast<iconv_t>(-1)) {
+      throw Failure(u"unknown encoding: " + FromUtf8(to == "UTF-16LE" ? from : to));
+    }
+  }
+  ~Converter() { iconv_close(handle_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts all of input; when some of it can't be converted, returns the
+  // offset where that part starts.
+  std::optional<std::size_t> Convert(std::string_view input, std::string& output) {
+    output.assign(input.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    char* out = output.data();
+    std::size_t outLeft = output.size();
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // a failure before may have left a state
+    const bool ok = iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+                    iconv(handle_, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+    output.resize(output.size() - outLeft);
+    if (ok) return std::nullopt;
+    return static_cast<std::size_t>(in - input.data());
+  }
+
+ private:
+  iconv_t handle_;
+};
+
+namespace {
+
+bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+bool IsAscii(char16_t c) { return c < 0x80; }
+
+std::string ToHex(char32_t cp) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(cp));
+  return hex;
+}
+
+std::u16string Number(std::size_t n) { return FromUtf8(std::to_string(n)); }
+
+std::u16string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::u16string hex;
+  for (const char c : bytes) {
+    if (!hex.empty()) hex += u' ';
+    hex += static_cast<char16_t>(kDigits[static_cast<unsigned char>(c) >> 4]);
+    hex += static_cast<char16_t>(kDigits[static_cast<unsigned char>(c) & 0xF]);
+  }
+  return hex;
+}
+
+// ED A0 80 to ED BF BF: a UTF-16 surrogate written as if it were a character.
+bool IsEncodedSurrogate(std::string_view bytes) {
+  return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xED &&
+         (static_cast<unsigned char>(bytes[1]) & 0xE0) == 0xA0 &&
+         (static_cast<unsigned char>(bytes[2]) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+CodePage::CodePage(std::string encoding)
+    : encoding_(std::move(encoding)), decoder_(std::make_unique<Converter>("UTF-16LE", encoding_)) {
+  std::string ascii(0x80, '\0');
+  for (std::size_t c = 0; c < ascii.size(); ++c) ascii[c] = static_cast<char>(c);
+  std::string utf16;
+  asciiIsItself_ = !decoder_->Convert(ascii, utf16) && utf16.size() == 2 * ascii.size();
+  for (std::size_t c = 0; asciiIsItself_ && c < ascii.size(); ++c) {
+    asciiIsItself_ = utf16[2 * c] == ascii[c] && utf16[2 * c + 1] == '\0';
+  }
+}
+
+CodePage::~CodePage() = default;
+
+std::u16string CodePage::Decode(std::string_view bytes) {
+  if (asciiIsItself_ && std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsAscii(c); })) {
+    return std::u16string(bytes.begin(), bytes.end());
+  }
+  std::string utf16;
+  if (const auto bad = decoder_->Convert(bytes, utf16)) {
+    const std::string_view rest = bytes.substr(*bad);
+    if (IsEncodedSurrogate(rest)) {
+      throw Failure(u"the bytes " + Hex(rest.substr(0, 3)) + u" at column " + Number(*bad + 1) +
+                    u" are a UTF-16 surrogate written as UTF-8, which UTF-8 doesn't allow");
+    }
+    throw Failure(u"the bytes " + Hex(rest.substr(0, 2)) + u" at column " + Number(*bad + 1) +
+                  u" are not valid " + FromUtf8(encoding_));
+  }
+  std::u16string text(utf16.size() / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) |
+                                    (static_cast<unsigned char>(utf16[2 * i + 1]) << 8));
+  }
+  return text;
+}
+
+std::string CodePage::Encode(std::u16string_view text) {
+  if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
+    return std::string(text.begin(), text.end());
+  }
+  if (!encoder_) encoder_ = std::make_unique<Converter>(encoding_, "UTF-16LE");
+  std::string utf16;
+  utf16.reserve(text.size() * 2);
+  for (const char16_t c : text) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  std::string bytes;
+  if (const auto bad = encoder_->Convert(utf16, bytes)) {
+    const std::size_t at = std::min(*bad / 2, text.size() - 1);
+    const char16_t c = text[at];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+                      text[at + 1] <= 0xDFFF;
+    std::u16string what;
+    if (pair) {
+      const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+      what = std::u16string(text.substr(at, 2)) + u" (U+" + FromUtf8(ToHex(cp)) + u")";
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      what = u"a lone UTF-16 surrogate (U+" + FromUtf8(ToHex(c)) + u")";
+    } else {
+      what = std::u16string(1, c) + u" (U+" + FromUtf8(ToHex(c)) + u")";
+    }
+    throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding_) +
+                  u" can't hold");
+  }
+  return bytes;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  CodePage::Converter converter("UTF-16LE", "UTF-8");
+  std::string utf16;
+  return !converter.Convert(bytes, utf16);
+}
+
+bool IsUtf8ButForSurrogates(std::string_view bytes) {
+  if (bytes.find('\xED') == std::string_view::npos) return false;
+  std::string mended(bytes);
+  bool mendedAny = false;
+  for (std::size_t i = 0; i < mended.size(); ++i) {
+    if (!IsEncodedSurrogate(std::string_view(mended).substr(i))) continue;
+    mended[i + 1] = '\x9F';  // ED 9F xx: an ordinary character
+    mendedAny = true;
+  }
+  return mendedAny && IsValidUtf8(mended);
+}
+
+}  // namespace tamvo

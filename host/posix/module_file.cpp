@@ -1,0 +1,226 @@
+#include "host/posix/module_file.h"
+
+#include <algorithm>
+
+#include "engine/failure.h"
+#include "engine/text.h"
+#include "host/posix/code_page.h"
+#include "host/posix/file_io.h"
+
+namespace tamvo {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::u16string_view FirstWord(std::u16string_view line) {
+  std::size_t start = 0;
+  while (start < line.size() && (line[start] == u' ' || line[start] == u'\t')) ++start;
+  std::size_t end = start;
+  while (end < line.size() && line[end] != u' ' && line[end] != u'\t') ++end;
+  return line.substr(start, end - start);
+}
+
+bool IsAttributeLine(std::u16string_view line) { return StartsWithIgnoreCase(line, u"Attribute "); }
+
+// Attribute VB_Name = "Module1" gives Module1.
+std::u16string VbName(std::u16string_view line) {
+  std::u16string_view rest = line.substr(std::u16string_view(u"Attribute ").size());
+  rest = rest.substr(std::min(rest.find_first_not_of(u' '), rest.size()));
+  if (!StartsWithIgnoreCase(rest, u"VB_Name")) return {};
+  const auto open = rest.find(u'"');
+  const auto close = rest.rfind(u'"');
+  if (open == std::u16string_view::npos || close <= open) return {};
+  return std::u16string(rest.substr(open + 1, close - open - 1));
+}
+
+}  // namespace
+
+ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
+                             const std::string& legacyCodePage) {
+  if (bytes.find('\0') != std::string_view::npos) {
+    // The editor never exports UTF-16, but a text editor may have saved it so.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+      throw Failure(
+          u"this file is UTF-16, which exported modules never are; save it as UTF-8 or in the code page");
+    }
+    throw Failure(u"this is a binary file, not an exported module");
+  }
+  ModuleFile file;
+  file.codePage_ = legacyCodePage;
+  // Lines keep views of the bytes as read rather than copies of their own.
+  file.bytes_ = std::make_shared<const std::string>(bytes);
+  bytes = *file.bytes_;
+  if (bytes.starts_with(kByteOrderMark)) {
+    file.encoding_ = FileEncoding::Utf8Bom;
+    bytes.remove_prefix(kByteOrderMark.size());
+  } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
+             IsValidUtf8(bytes)) {
+    file.encoding_ = FileEncoding::Utf8;
+  }
+
+  // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
+  // character, so the bytes can be split before they are decoded.
+  std::vector<PhysicalLine> lines;
+  lines.reserve(1 + static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(),
+                                                           [](char c) { return c == '\r' || c == '\n'; })));
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    // A plain loop: find_first_of asks memchr about each byte.
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (end == bytes.size()) {
+      lines.push_back({bytes.substr(start), {}});
+      file.endsWithLineEnd_ = false;
+      break;
+    }
+    const std::size_t endLength =
+        bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+    lines.push_back({bytes.substr(start, end - start), bytes.substr(end, endLength)});
+    start = end + endLength;
+  }
+  for (const auto& line : lines) {
+    if (!line.end.empty()) {
+      file.defaultEnd_ = std::string(line.end);
+      break;
+    }
+  }
+
+  std::u16string componentName(stem);
+  std::vector<std::u16string> moduleLines;
+  moduleLines.reserve(lines.size());
+  file.loaded_.reserve(lines.size());
+  file.moduleLineOfFileLine_.reserve(lines.size());
+  bool inHeader = true;
+  int blockDepth = 0;
+  std::size_t blockStart = 0;
+  auto decodeLines = [&](const std::string& encoding) {
+    CodePage codePage(encoding);
+    std::vector<std::u16string> texts;
+    texts.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      try {
+        texts.push_back(codePage.Decode(lines[i].text));
+      } catch (const Failure& failure) {
+        throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+      }
+    }
+    return texts;
+  };
+  std::vector<std::u16string> texts;
+  try {
+    texts = decodeLines(file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8");
+  } catch (const Failure&) {
+    // A file that the code page can't read but that is UTF-8 except for
+    // surrogates written as UTF-8 (as some tools write a lone one) was meant
+    // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
+    if (file.encoding_ == FileEncoding::Legacy && IsUtf8ButForSurrogates(bytes)) decodeLines("UTF-8");
+    throw;
+  }
+
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::u16string& text = texts[i];
+    bool hidden = false;
+    if (inHeader) {
+      const auto word = FirstWord(text);
+      if (blockDepth > 0) {
+        hidden = true;
+        if (EqualsIgnoreCase(word, u"Begin")) ++blockDepth;
+        if (EqualsIgnoreCase(word, u"End")) --blockDepth;
+      } else if (StartsWithIgnoreCase(text, u"VERSION ")) {
+        hidden = true;
+      } else if (EqualsIgnoreCase(word, u"Begin")) {
+        hidden = true;
+        blockDepth = 1;
+        blockStart = i;
+      } else if (IsAttributeLine(text)) {
+        hidden = true;
+      } else {
+        inHeader = false;
+      }
+    } else {
+      hidden = IsAttributeLine(text);
+    }
+
+    if (hidden) {
+      if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
+      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(lines[i]);
+    } else {
+      moduleLines.push_back(std::move(text));
+      file.loaded_.push_back({lines[i], {}});
+    }
+    file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
+  }
+  // A header block that never ends would hide the whole module, and text the
+  // commands add at its end would be hidden the next time: refuse the file.
+  if (blockDepth > 0) {
+    throw Failure(u"line " + FromUtf8(std::to_string(blockStart + 1)) +
+                  u": the Begin block there has no End, so this is no exported module");
+  }
+  file.fileLineCount_ = static_cast<LineNumber>(lines.size());
+  file.module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
+  return file;
+}
+
+ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
+  return Parse(ReadFileBytes(path), FromUtf8(path.stem().string()), legacyCodePage);
+}
+
+LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
+  if (fileLine < 1 || fileLine > fileLineCount_) {
+    throw Failure(u"there is no line " + FromUtf8(std::to_string(fileLine)) + u": the file has " +
+                  FromUtf8(std::to_string(fileLineCount_)) + u" lines");
+  }
+  return moduleLineOfFileLine_[static_cast<std::size_t>(fileLine - 1)];
+}
+
+std::string ModuleFile::Serialize() const {
+  CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
+  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
+  bytes.reserve(bytes_->size() + bytes_->size() / 2);
+  // A line's end is written when the next line comes: lines of a file with
+  // mixed line ends can meet through an edit, and a lone CR before an empty
+  // line that ends in LF would read back as one CR LF, losing the empty
+  // line. That CR takes an LF of its own.
+  std::string_view pendingEnd;
+  bool first = true;
+  auto write = [&](std::string_view text, std::string_view end) {
+    if (end.empty()) end = defaultEnd_;
+    if (!first) bytes += pendingEnd == "\r" && text.empty() && end == "\n" ? "\r\n" : pendingEnd;
+    bytes += text;
+    pendingEnd = end;
+    first = false;
+  };
+  auto writeAll = [&](const std::vector<PhysicalLine>& lines) {
+    for (const auto& line : lines) write(line.text, line.end);
+  };
+
+  writeAll(hiddenAbove_);
+  // Hidden lines below a deleted line move down to just above the next
+  // loaded line that stayed, so nothing hidden is ever lost.
+  std::size_t nextLoaded = 0;
+  auto keepHiddenOfDeletedUpTo = [&](std::size_t id) {
+    for (; nextLoaded < id; ++nextLoaded) writeAll(loaded_[nextLoaded].hiddenBelow);
+  };
+  MemoryModule& module = *module_;
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    const auto id = module.IdOfLine(line);
+    if (id < loaded_.size()) {
+      keepHiddenOfDeletedUpTo(id);
+      write(loaded_[id].line.text, loaded_[id].line.end);
+      writeAll(loaded_[id].hiddenBelow);
+      nextLoaded = id + 1;
+    } else {
+      try {
+        write(codePage.Encode(module.LineText(line)), defaultEnd_);
+      } catch (const Failure& failure) {
+        throw Failure(failure.Description() + u", the encoding of this file");
+      }
+    }
+  }
+  keepHiddenOfDeletedUpTo(loaded_.size());
+  if (!first && endsWithLineEnd_) bytes += pendingEnd;
+  return bytes;
+}
+
+}  // namespace tamvo

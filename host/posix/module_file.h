@@ -1,0 +1,78 @@
+#pragma once
+// An exported module file (.bas, .cls, .frm and the like) around the
+// MemoryModule that the commands edit.
+//
+// The lines the editor hides (the VERSION line, BEGIN ... END blocks,
+// Attribute lines) are not part of the module; they go back where they
+// stood, under the line they followed. Lines the commands left alone are
+// written back with their own bytes and line ends, so a load and save with
+// no command gives the file back byte for byte.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/memory_module.h"
+
+namespace tamvo {
+
+enum class FileEncoding {
+  Legacy,   // the legacy code page (cp932 unless told otherwise)
+  Utf8,     // UTF-8 without a byte order mark
+  Utf8Bom,  // UTF-8 with a byte order mark
+};
+
+class ModuleFile {
+ public:
+  // Reads an exported module from its bytes. A UTF-8 byte order mark, or
+  // valid UTF-8 with non-ASCII text, means UTF-8; anything else is the
+  // legacy code page. stem names the module when it has no VB_Name.
+  // Throws Failure for binary data, a header Begin block without its End,
+  // and bytes the encoding can't read; for a file that is UTF-8 but for
+  // surrogates written as UTF-8, the failure names the first of them.
+  static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
+                          const std::string& legacyCodePage = "CP932");
+  static ModuleFile Load(const std::filesystem::path& path, const std::string& legacyCodePage = "CP932");
+
+  // The module the commands see and edit.
+  const std::shared_ptr<MemoryModule>& Module() const { return module_; }
+  FileEncoding Encoding() const { return encoding_; }
+
+  // The module line that stands for a line of the file as a text editor
+  // counts them: a hidden line counts as the module line above it, or 0
+  // above the first one. Throws Failure past the file's last line.
+  LineNumber ModuleLineOfFileLine(LineNumber fileLine) const;
+  LineNumber FileLineCount() const { return fileLineCount_; }
+
+  // The file's bytes with the module as it is now. Throws Failure when new
+  // text holds characters the file's encoding can't hold.
+  std::string Serialize() const;
+
+ private:
+  // Views of bytes_.
+  struct PhysicalLine {
+    std::string_view text;  // bytes without the line end
+    std::string_view end;   // "\r\n", "\n", "\r", or empty for a last line without one
+  };
+  // A line of the module as loaded, with the hidden lines below it.
+  struct LoadedLine {
+    PhysicalLine line;
+    std::vector<PhysicalLine> hiddenBelow;
+  };
+
+  // The bytes as read, shared by copies of this file so that views stay valid.
+  std::shared_ptr<const std::string> bytes_;
+  FileEncoding encoding_ = FileEncoding::Legacy;
+  std::string codePage_;
+  std::string defaultEnd_ = "\r\n";
+  bool endsWithLineEnd_ = true;
+  std::vector<PhysicalLine> hiddenAbove_;  // above the first module line
+  std::vector<LoadedLine> loaded_;         // by line id
+  std::vector<LineNumber> moduleLineOfFileLine_;
+  LineNumber fileLineCount_ = 0;
+  std::shared_ptr<MemoryModule> module_;
+};
+
+}  // namespace tamvo
