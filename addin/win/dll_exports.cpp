@@ -4,8 +4,9 @@
 // process and thread attach and detach, and the module handle comes from
 // the image itself (server_module.cpp).
 
-#include <olectl.h>
 #include <windows.h>
+
+#include <olectl.h>
 
 #include "addin/win/class_factory.h"
 #include "addin/win/com_error.h"

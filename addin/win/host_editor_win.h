@@ -3,8 +3,9 @@
 // host/win, the shell side (command bars, their click events, the main
 // window) through the same late-bound automation objects.
 
-#include <ocidl.h>
 #include <windows.h>
+
+#include <ocidl.h>
 
 #include <functional>
 #include <memory>

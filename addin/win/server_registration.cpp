@@ -1,8 +1,9 @@
 #include "addin/win/server_registration.h"
 
+#include <windows.h>
+
 #include <oleauto.h>
 #include <olectl.h>
-#include <windows.h>
 
 #include <span>
 #include <string>

@@ -1,9 +1,10 @@
 // The type library embedded in tamvo.dll, as the editor's object browser and
 // late-bound callers read it.
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 #include <oleauto.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 #include <string>
