@@ -1,6 +1,7 @@
 #include "cli/tamvo_cli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -171,6 +172,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
 
+  // CLI11 would take the next argument for the missing value.
+  if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
+    env.err << "tamvo: --encoding needs a name: auto, utf-8 or a code page such as cp932\n";
+    return kExitUsage;
+  }
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
