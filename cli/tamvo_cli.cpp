@@ -102,7 +102,11 @@ class RunSettings : public Settings {
     if (!store_) return;
     for (const auto& [where, value] : kept_) {
       const auto& [application, section, key] = where;
-      store_->SaveSetting(application, section, key, value);
+      // The file is rewritten only when a setting changes (a missing one
+      // reads as empty, as it would be offered).
+      if (store_->GetSetting(application, section, key, u"") != value) {
+        store_->SaveSetting(application, section, key, value);
+      }
     }
   }
 
