@@ -92,7 +92,8 @@ class RunSettings : public Settings {
     pending_[{std::u16string(application), std::u16string(section), std::u16string(key)}] = value;
   }
 
-  // The file of the settings saved since the last call succeeded, or failed.
+  // Ends a file: what was saved for it is kept when it succeeded and
+  // dropped when it failed.
   void FileDone(bool succeeded) {
     if (succeeded && !check_) kept_.merge(pending_);
     pending_.clear();

@@ -145,6 +145,16 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
+// Only root may give a file away: anyone else keeps the file theirs, with
+// the file's group where they belong to it (in a setgid folder the new file
+// would otherwise take the folder's).
+int KeepOwnerAndGroup(int fd, const struct stat& old) {
+  if (fchown(fd, old.st_uid, old.st_gid) == 0) return 0;
+  if (errno != EPERM) return errno;
+  if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0 || errno == EPERM) return 0;
+  return errno;
+}
+
 // Security labels and capabilities are the system's to give: where it
 // refuses to copy them the new file keeps its own. Every other attribute
 // (the user's, ACLs) is copied or the write fails.
@@ -224,9 +234,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   const int fd = temporary.Fd();
   std::string attribute;
   int error = WriteAll(fd, bytes);
-  // Only root may give a file away; anyone else keeps the file theirs,
-  // with the group kept where they belong to it.
-  if (error == 0 && kept && fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) error = errno;
+  if (error == 0 && kept) error = KeepOwnerAndGroup(fd, old);
   if (error == 0 && kept && fchmod(fd, old.st_mode & 07777) != 0) error = errno;
   if (error == 0 && kept) error = CopyExtendedAttributes(target.c_str(), fd, attribute);
   if (error == 0 && fsync(fd) != 0) error = errno;
