@@ -62,6 +62,9 @@ class FileFaults : public ::testing::Test {
       ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
       ::setenv("HOME", folder.c_str(), 1);
       for (const auto& [name, value] : setting.environment) ::setenv(name.c_str(), value.c_str(), 1);
+      // A runner in the background or under nohup ignores some of these,
+      // and an ignored signal stays ignored through exec.
+      for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
       if (setting.fileSizeLimit) {
         const rlimit limit{*setting.fileSizeLimit, *setting.fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
