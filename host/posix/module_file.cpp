@@ -145,12 +145,11 @@ std::vector<std::u16string> ModuleFile::DecodeLines(const std::vector<PhysicalLi
 
 void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
                                      std::vector<std::u16string> texts, std::u16string_view stem) {
-  ModuleFile& file = *this;
   std::u16string componentName(stem);
   std::vector<std::u16string> moduleLines;
   moduleLines.reserve(lines.size());
-  file.loaded_.reserve(lines.size());
-  file.moduleLineOfFileLine_.reserve(lines.size());
+  loaded_.reserve(lines.size());
+  moduleLineOfFileLine_.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
   std::size_t blockStart = 0;
@@ -180,21 +179,21 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
 
     if (hidden) {
       if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
-      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(lines[i]);
+      (loaded_.empty() ? hiddenAbove_ : loaded_.back().hiddenBelow).push_back(lines[i]);
     } else {
       moduleLines.push_back(std::move(text));
-      file.loaded_.push_back({lines[i], {}});
+      loaded_.push_back({lines[i], {}});
     }
-    file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
+    moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
   }
   // A header block that never ends would hide the whole module, and text the
-  // commands add at its end would be hidden the next time: refuse the file.
+  // commands add at its end would be hidden the next time: refuse the
   if (blockDepth > 0) {
     throw Failure(u"line " + FromUtf8(std::to_string(blockStart + 1)) +
                   u": the Begin block there has no End, so this is no exported module");
   }
-  file.fileLineCount_ = static_cast<LineNumber>(lines.size());
-  file.module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
+  fileLineCount_ = static_cast<LineNumber>(lines.size());
+  module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
