@@ -248,7 +248,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   // would lose its edit to this rename.
   if (expected) {
     struct stat now {};
-    if (stat(target.c_str(), &now) != 0 || !(IdentityOf(now) == *expected)) {
+    if (stat(target.c_str(), &now) != 0 || IdentityOf(now) != *expected) {
       throw Failure(u"changed while tamvo was working; run again");
     }
   }
