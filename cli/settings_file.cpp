@@ -1,5 +1,8 @@
 #include "cli/settings_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -51,17 +54,22 @@ std::string Unescape(std::string_view field) {
 
 }  // namespace
 
-std::filesystem::path SettingsFile::DefaultPath() {
+std::optional<std::filesystem::path> SettingsFile::DefaultPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && *config != '\0') return std::filesystem::path(config) / "tamvo" / "settings";
+  if (config != nullptr && *config == '/') return std::filesystem::path(config) / "tamvo" / "settings";
   const char* home = std::getenv("HOME");
-  return std::filesystem::path(home != nullptr ? home : ".") / ".config" / "tamvo" / "settings";
+  if (home == nullptr || *home == '\0') return std::nullopt;
+  return std::filesystem::path(home) / ".config" / "tamvo" / "settings";
 }
 
-std::map<SettingsFile::Key, std::string> SettingsFile::Read() const {
+void SettingsFile::Load() {
+  if (settings_) return;
   std::map<Key, std::string> settings;
-  std::error_code error;
-  if (!std::filesystem::exists(path_, error)) return settings;
+  struct stat status {};
+  if (stat(path_.c_str(), &status) != 0 && errno == ENOENT) {
+    settings_ = std::move(settings);
+    return;
+  }
   std::istringstream in(ReadFileBytes(path_));
   std::string line;
   while (std::getline(in, line)) {
@@ -76,19 +84,20 @@ std::map<SettingsFile::Key, std::string> SettingsFile::Read() const {
     }
     settings[{fields[0], fields[1], fields[2]}] = fields[3];
   }
-  return settings;
+  settings_ = std::move(settings);
 }
 
 std::u16string SettingsFile::GetSetting(std::u16string_view application, std::u16string_view section,
                                         std::u16string_view key, std::u16string_view defaultValue) {
-  const auto settings = Read();
-  const auto found = settings.find({ToUtf8(application), ToUtf8(section), ToUtf8(key)});
-  return found == settings.end() ? std::u16string(defaultValue) : FromUtf8(found->second);
+  Load();
+  const auto found = settings_->find({ToUtf8(application), ToUtf8(section), ToUtf8(key)});
+  return found == settings_->end() ? std::u16string(defaultValue) : FromUtf8(found->second);
 }
 
 void SettingsFile::SaveSetting(std::u16string_view application, std::u16string_view section,
                                std::u16string_view key, std::u16string_view value) {
-  auto settings = Read();
+  Load();
+  auto settings = *settings_;
   settings[{ToUtf8(application), ToUtf8(section), ToUtf8(key)}] = ToUtf8(value);
   std::string text;
   for (const auto& [where, stored] : settings) {
@@ -97,8 +106,9 @@ void SettingsFile::SaveSetting(std::u16string_view application, std::u16string_v
   }
   std::error_code error;
   std::filesystem::create_directories(path_.parent_path(), error);
-  if (error) throw Failure(FromUtf8("can't create " + path_.parent_path().string() + ": " + error.message()));
+  if (error) throw Failure(FromUtf8("can't create its folder: " + error.message()));
   WriteFileAtomically(path_, text);
+  settings_ = std::move(settings);
 }
 
 }  // namespace tamvo

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -15,20 +16,28 @@ class SettingsFile : public Settings {
  public:
   explicit SettingsFile(std::filesystem::path path) : path_(std::move(path)) {}
 
-  // $XDG_CONFIG_HOME/tamvo/settings, or ~/.config/tamvo/settings.
-  static std::filesystem::path DefaultPath();
+  // $XDG_CONFIG_HOME/tamvo/settings, or ~/.config/tamvo/settings; nothing
+  // without either (a relative XDG_CONFIG_HOME counts as none, as the XDG
+  // rules say), rather than a settings file in whatever folder tamvo runs in.
+  static std::optional<std::filesystem::path> DefaultPath();
+
+  const std::filesystem::path& Path() const { return path_; }
+  // Reads the file, once: later calls and GetSetting use what was read.
+  // Throws Failure when it can't be read.
+  void Load();
 
   std::u16string GetSetting(std::u16string_view application, std::u16string_view section,
                             std::u16string_view key, std::u16string_view defaultValue) override;
-  // Rewrites the file atomically; throws Failure when it can't.
+  // Rewrites the file atomically; throws Failure when it can't, and then
+  // keeps the setting as it was.
   void SaveSetting(std::u16string_view application, std::u16string_view section, std::u16string_view key,
                    std::u16string_view value) override;
 
  private:
   using Key = std::tuple<std::string, std::string, std::string>;
-  std::map<Key, std::string> Read() const;
 
   std::filesystem::path path_;
+  std::optional<std::map<Key, std::string>> settings_;
 };
 
 }  // namespace tamvo

@@ -1,9 +1,14 @@
 #include "cli/tamvo_cli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <iterator>
 #include <limits>
+#include <map>
+#include <new>
 #include <optional>
 #include <ostream>
 
@@ -11,6 +16,7 @@
 #include "commands/commands.h"
 #include "engine/failure.h"
 #include "engine/text.h"
+#include "host/posix/code_page.h"
 #include "host/posix/file_io.h"
 #include "host/posix/module_file.h"
 
@@ -25,7 +31,10 @@ struct Request {
   std::optional<std::string> author;
   bool inPlace = false;
   bool check = false;
-  std::string encoding = "cp932";
+  std::string encoding = "auto";
+  // --encoding, resolved.
+  std::string codePage = "CP932";
+  EncodingChoice encodingChoice = EncodingChoice::Detect;
   std::vector<std::string> files;
 };
 
@@ -62,82 +71,65 @@ class CliUi : public Ui {
   std::optional<std::optional<std::u16string>> answer_;
 };
 
-// --check changes nothing, the stored author included.
-class ReadOnlySettings : public Settings {
+// The settings as the commands see them during a run. What a command saves
+// is held until its file has been written (or, to standard output, could
+// be), so that an author a file couldn't take isn't offered again; it is
+// stored once, at the end of the run. --check stores nothing.
+class RunSettings : public Settings {
  public:
-  explicit ReadOnlySettings(Settings& settings) : settings_(settings) {}
+  RunSettings(SettingsFile* store, bool check) : store_(store), check_(check) {}
+
   std::u16string GetSetting(std::u16string_view application, std::u16string_view section,
                             std::u16string_view key, std::u16string_view defaultValue) override {
-    return settings_.GetSetting(application, section, key, defaultValue);
+    const auto found =
+        kept_.find({std::u16string(application), std::u16string(section), std::u16string(key)});
+    if (found != kept_.end()) return found->second;
+    return store_ ? store_->GetSetting(application, section, key, defaultValue)
+                  : std::u16string(defaultValue);
   }
-  void SaveSetting(std::u16string_view, std::u16string_view, std::u16string_view,
-                   std::u16string_view) override {}
+  void SaveSetting(std::u16string_view application, std::u16string_view section, std::u16string_view key,
+                   std::u16string_view value) override {
+    pending_[{std::u16string(application), std::u16string(section), std::u16string(key)}] = value;
+  }
+
+  // Ends a file: what was saved for it is kept when it succeeded and
+  // dropped when it failed.
+  void FileDone(bool succeeded) {
+    if (succeeded && !check_) kept_.merge(pending_);
+    pending_.clear();
+  }
+  // Throws Failure when the settings file can't be written.
+  void Store() {
+    if (!store_) return;
+    for (const auto& [where, value] : kept_) {
+      const auto& [application, section, key] = where;
+      // The file is rewritten only when a setting changes (a missing one
+      // reads as empty, as it would be offered).
+      if (store_->GetSetting(application, section, key, u"") != value) {
+        store_->SaveSetting(application, section, key, value);
+      }
+    }
+  }
 
  private:
-  Settings& settings_;
+  using Key = std::tuple<std::u16string, std::u16string, std::u16string>;
+  SettingsFile* store_;
+  bool check_;
+  std::map<Key, std::u16string> pending_;
+  std::map<Key, std::u16string> kept_;
 };
-
-std::string CodePageName(const std::string& encoding) {
-  std::string name;
-  for (const char c : encoding) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
-}
 
 enum class Outcome { Unchanged, Changed, Failed };
 
-Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, Settings& settings,
-                    const CliEnvironment& env) {
-  const bool standardInput = name == "-";
-  auto fail = [&](std::u16string_view why) {
-    env.err << "tamvo: " << (standardInput ? "<stdin>" : name) << ": " << ToUtf8(why) << '\n';
-    return Outcome::Failed;
-  };
-  try {
-    const std::string before =
-        standardInput ? std::string(std::istreambuf_iterator<char>(env.in), {}) : ReadFileBytes(name);
-    const auto stem =
-        standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
-    ModuleFile file = ModuleFile::Parse(before, stem, CodePageName(request.encoding));
-
-    MemoryVbe vbe(file.Module());
-    bool run = true;
-    if (request.needsLine) {
-      const LineNumber line = file.ModuleLineOfFileLine(request.line);
-      ProcKind kind = ProcKind::Proc;
-      if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
-        env.err << "tamvo: " << name << ": line " << request.line
-                << " is not in a procedure; nothing to do\n";
-        run = false;
-      } else {
-        vbe.Pane().SetSelection(line, 1, line, 1);
-      }
-    }
-    if (run) {
-      EventTable events;
-      events.InitEventTable();
-      ui.failures.clear();
-      Commands(vbe, events, ui, settings).Run(request.command);
-      if (!ui.failures.empty()) {
-        for (const auto& failure : ui.failures) fail(failure);
-        return Outcome::Failed;
-      }
-    }
-
-    const std::string after = file.Serialize();
-    if (!request.inPlace && !request.check) env.out << after << std::flush;
-    if (after == before) return Outcome::Unchanged;
-    if (request.inPlace) WriteFileAtomically(name, after);
-    if (request.check) env.err << "tamvo: " << name << ": would change\n";
-    return Outcome::Changed;
-  } catch (const Failure& failure) {
-    return fail(failure.Description());
-  }
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
-}  // namespace
-
-int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
-  Request request;
+// Parses the arguments into request; returns the exit code when the run
+// ends here (help, version, a usage error).
+std::optional<int> ParseArguments(const std::vector<std::string>& args, const CliEnvironment& env,
+                                  Request& request) {
   CLI::App app(
       "Writes and removes documentation comment blocks in exported VBA modules "
       "(.bas, .cls, .frm).",
@@ -149,7 +141,8 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   auto* inPlace = app.add_flag("-i,--in-place", request.inPlace, "rewrite the files");
   app.add_flag("--check", request.check, "change nothing; exit 1 if any file would change")
       ->excludes(inPlace);
-  app.add_option("--encoding", request.encoding, "the legacy code page of files that are not UTF-8")
+  app.add_option("--encoding", request.encoding,
+                 "auto (UTF-8 or cp932, by the bytes), utf-8, or the code page of every file")
       ->capture_default_str();
 
   const struct {
@@ -184,6 +177,11 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
 
+  // CLI11 would take the next argument for the missing value.
+  if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
+    env.err << "tamvo: --encoding needs a name: auto, utf-8 or a code page such as cp932\n";
+    return kExitUsage;
+  }
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
@@ -191,30 +189,181 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? kExitDone : kExitUsage;
   }
+  return std::nullopt;
+}
+
+// The encoding is a usage error when wrong, told once rather than once a
+// file. Files are split into lines before they are decoded, which needs a
+// code page that writes ASCII as ASCII.
+std::optional<std::string> ResolveEncoding(Request& request) {
+  const std::string name = Lowercase(request.encoding);
+  if (name.empty()) return "--encoding needs a name: auto, utf-8 or a code page such as cp932";
+  if (name == "auto") return std::nullopt;
+  if (name == "utf-8" || name == "utf8") {
+    request.encodingChoice = EncodingChoice::Utf8;
+    return std::nullopt;
+  }
+  request.codePage = request.encoding;
+  for (char& c : request.codePage) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  request.encodingChoice = EncodingChoice::Legacy;
+  try {
+    if (CodePage(request.codePage).AsciiIsItself()) return std::nullopt;
+  } catch (const Failure&) {
+    return "--encoding: unknown encoding " + request.encoding;
+  }
+  return "--encoding: " + request.encoding + " doesn't write ASCII as ASCII, as exported modules do";
+}
+
+// The usage rules CLI11 can't say; the message when one is broken.
+std::optional<std::string> CheckRequest(Request& request) {
   if (!request.inPlace && !request.check && request.files.size() != 1) {
-    env.err << "tamvo: without -i or --check give exactly one FILE\n";
-    return kExitUsage;
+    return "without -i or --check give exactly one FILE";
   }
   for (const auto& file : request.files) {
-    if (file == "-" && request.inPlace) {
-      env.err << "tamvo: standard input can't be rewritten in place\n";
-      return kExitUsage;
+    if (file == "-" && request.inPlace) return "standard input can't be rewritten in place";
+  }
+  return ResolveEncoding(request);
+}
+
+// A read error on standard input is as much a failure as one on a file.
+std::string ReadStandardInput(std::istream& in) {
+  try {
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) throw Failure(u"can't read");
+    return bytes;
+  } catch (const std::ios_base::failure& failure) {
+    throw Failure(u"can't read: " + FromUtf8(failure.code().message()));
+  }
+}
+
+// Runs the command on the module; returns the failures it reported.
+std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& shownName, const Request& request,
+                                       CliUi& ui, Settings& settings, const CliEnvironment& env) {
+  MemoryVbe vbe(file.Module());
+  if (request.needsLine) {
+    const LineNumber line = file.ModuleLineOfFileLine(request.line);
+    ProcKind kind = ProcKind::Proc;
+    if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
+      env.err << "tamvo: " << shownName << ": line " << request.line
+              << " is not in a procedure; nothing to do\n";
+      return {};
+    }
+    vbe.Pane().SetSelection(line, 1, line, 1);
+  }
+  EventTable events;
+  events.InitEventTable();
+  ui.failures.clear();
+  Commands(vbe, events, ui, settings).Run(request.command);
+  return std::move(ui.failures);
+}
+
+// Writes the result where the request says. Standard output is checked to
+// the last byte: "tamvo ... > tmp && mv tmp f" must not replace a module by
+// a part of it.
+Outcome Deliver(const std::string& name, const std::string& shownName, const std::string& before,
+                const std::string& after, const std::optional<FileIdentity>& identity, const Request& request,
+                const CliEnvironment& env) {
+  if (!request.inPlace && !request.check) {
+    errno = 0;
+    env.out << after << std::flush;
+    if (!env.out) {
+      const int error = errno;
+      env.err << "tamvo: " << kStandardOutputName << ": can't write"
+              << (error != 0 ? std::string(": ") + std::strerror(error) : "") << '\n';
+      return Outcome::Failed;
     }
   }
+  if (after == before) return Outcome::Unchanged;
+  if (request.inPlace) WriteFileAtomically(name, after, identity);
+  if (request.check) env.err << "tamvo: " << shownName << ": would change\n";
+  return Outcome::Changed;
+}
 
-  SettingsFile stored(env.settingsPath);
-  ReadOnlySettings unchanged(stored);
-  Settings& settings = request.check ? static_cast<Settings&>(unchanged) : stored;
+// Every failure on a file, out of memory included, is that file's alone:
+// it is named, left as it was, and the other files still run.
+Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, Settings& settings,
+                    const CliEnvironment& env) {
+  const bool standardInput = name == "-";
+  const std::string shownName = standardInput ? kStandardInputName : name;
+  auto fail = [&](std::u16string_view why) {
+    env.err << "tamvo: " << shownName << ": " << ToUtf8(why) << '\n';
+    return Outcome::Failed;
+  };
+  try {
+    std::string before;
+    std::optional<FileIdentity> identity;
+    if (standardInput) {
+      before = ReadStandardInput(env.in);
+    } else if (request.inPlace) {
+      FileContents contents = ReadFileToRewrite(name);
+      before = std::move(contents.bytes);
+      identity = contents.identity;
+    } else {
+      before = ReadFileBytes(name);
+    }
+    const auto stem =
+        standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+    ModuleFile file = ModuleFile::Parse(before, stem, request.codePage, request.encodingChoice);
+    const auto failures = RunCommand(file, shownName, request, ui, settings, env);
+    if (!failures.empty()) {
+      for (const auto& failure : failures) fail(failure);
+      return Outcome::Failed;
+    }
+    return Deliver(name, shownName, before, file.Serialize(), identity, request, env);
+  } catch (const Failure& failure) {
+    return fail(failure.Description());
+  } catch (const std::bad_alloc&) {
+    return fail(u"out of memory");
+  } catch (const std::exception& failure) {
+    return fail(FromUtf8(failure.what()));
+  }
+}
+
+int RunFiles(const Request& request, const CliEnvironment& env) {
+  std::optional<SettingsFile> store;
+  if (env.settingsPath) store.emplace(*env.settingsPath);
+  auto settingsFailure = [&](const Failure& failure) {
+    env.err << "tamvo: " << store->Path().string() << ": " << ToUtf8(failure.Description()) << '\n';
+    return kExitFailed;
+  };
+  // Read once, before any file: a settings file that can't be read fails
+  // the run, not each module in turn.
+  if (store && request.command == Command::InsertModuleHeader) {
+    try {
+      store->Load();
+    } catch (const Failure& failure) {
+      return settingsFailure(failure);
+    }
+  }
+  RunSettings settings(store ? &*store : nullptr, request.check);
   CliUi ui(request, env);
   bool failed = false;
   bool changed = false;
   for (const auto& file : request.files) {
     const Outcome outcome = ProcessFile(file, request, ui, settings, env);
+    settings.FileDone(outcome != Outcome::Failed);
     failed = failed || outcome == Outcome::Failed;
     changed = changed || outcome == Outcome::Changed;
   }
+  try {
+    settings.Store();
+  } catch (const Failure& failure) {
+    return settingsFailure(failure);
+  }
   if (failed) return kExitFailed;
   return request.check && changed ? kExitWouldChange : kExitDone;
+}
+
+}  // namespace
+
+int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
+  Request request;
+  if (const auto exit = ParseArguments(args, env, request)) return *exit;
+  if (const auto usage = CheckRequest(request)) {
+    env.err << "tamvo: " << *usage << '\n';
+    return kExitUsage;
+  }
+  return RunFiles(request, env);
 }
 
 }  // namespace tamvo

@@ -1,8 +1,11 @@
 // The module header: a comment at the top of the module with the module's
 // name and its author.
 
+#include <optional>
+
 #include "commands/commands.h"
 #include "engine/comment_block.h"
+#include "engine/failure.h"
 
 namespace tamvo {
 
@@ -19,6 +22,16 @@ std::u16string OnOneLine(std::u16string_view text) {
     }
   }
   return line;
+}
+
+// A control character (a NUL typed or from a damaged settings file) would
+// make the module a binary file. A tab is an ordinary character of text, and
+// line breaks (the editor's input box takes them) become spaces above.
+std::optional<char16_t> ControlCharacterIn(std::u16string_view author) {
+  for (const char16_t c : author) {
+    if ((c < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') || (c >= 0x7F && c <= 0x9F)) return c;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -40,6 +53,12 @@ void Commands::InsertModuleHeader() {
   // failures are the front end's own.
   const std::u16string stored = settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
   const std::u16string author = ui_.InputBox(kAuthorPrompt, stored).value_or(u"");
+  if (const auto control = ControlCharacterIn(author)) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    Report(Failure(u"the author holds the control character U+00" + std::u16string{kDigits[*control >> 4]} +
+                   kDigits[*control & 0xF] + u"; give a name without control characters"));
+    return;
+  }
   settings_.SaveSetting(kAuthorApplication, kAuthorSection, kAuthorKey, author);
 
   // The new header is composed before the old one goes, so that a failure

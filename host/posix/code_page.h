@@ -26,6 +26,11 @@ class CodePage {
   // encoding lacks, or a lone surrogate.
   std::string Encode(std::u16string_view text);
 
+  // True when the 128 ASCII characters are single bytes of their own value,
+  // as in UTF-8 and cp932 (not in UTF-16, UTF-7 or EBCDIC). Exported modules
+  // are read line by line on that promise.
+  bool AsciiIsItself() const { return asciiIsItself_; }
+
  private:
   class Converter;
   friend bool IsValidUtf8(std::string_view bytes);

@@ -37,30 +37,57 @@ std::u16string VbName(std::u16string_view line) {
 }  // namespace
 
 ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
-                             const std::string& legacyCodePage) {
-  if (bytes.find('\0') != std::string_view::npos) {
-    // The editor never exports UTF-16, but a text editor may have saved it so.
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-      throw Failure(
-          u"this file is UTF-16, which exported modules never are; save it as UTF-8 or in the code page");
-    }
-    throw Failure(u"this is a binary file, not an exported module");
-  }
+                             const std::string& legacyCodePage, EncodingChoice choice) {
+  RefuseBinary(bytes);
   ModuleFile file;
   file.codePage_ = legacyCodePage;
   // Lines keep views of the bytes as read rather than copies of their own.
   file.bytes_ = std::make_shared<const std::string>(bytes);
-  bytes = *file.bytes_;
-  if (bytes.starts_with(kByteOrderMark)) {
-    file.encoding_ = FileEncoding::Utf8Bom;
-    bytes.remove_prefix(kByteOrderMark.size());
-  } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
-             IsValidUtf8(bytes)) {
-    file.encoding_ = FileEncoding::Utf8;
-  }
+  const std::string_view text = file.SniffEncoding(*file.bytes_, choice);
+  const auto lines = file.SplitLines(text);
+  file.SetHiddenLinesAside(lines, file.DecodeLines(lines, text, choice), stem);
+  return file;
+}
 
-  // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
-  // character, so the bytes can be split before they are decoded.
+void ModuleFile::RefuseBinary(std::string_view bytes) {
+  if (bytes.find('\0') == std::string_view::npos) return;
+  // The editor never exports UTF-16, but a text editor may have saved it so.
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    throw Failure(
+        u"this file is UTF-16, which exported modules never are; save it as UTF-8 or in the code page");
+  }
+  throw Failure(u"this is a binary file, not an exported module");
+}
+
+std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoice choice) {
+  if (bytes.starts_with(kByteOrderMark)) {
+    encoding_ = FileEncoding::Utf8Bom;
+    return bytes.substr(kByteOrderMark.size());
+  }
+  encoding_ = FileEncoding::Legacy;
+  if (choice == EncodingChoice::Utf8) encoding_ = FileEncoding::Utf8;
+  if (choice != EncodingChoice::Detect) return bytes;
+  if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) ||
+      !IsValidUtf8(bytes)) {
+    return bytes;
+  }
+  // A lead byte from E0 up starts a character from U+0800 up (Japanese text):
+  // UTF-8 for sure. Below it, both readings are possible.
+  const bool beyond07FF =
+      std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+  bool legacyReadsIt = false;
+  if (!beyond07FF) {
+    try {
+      CodePage(codePage_).Decode(bytes);
+      legacyReadsIt = true;
+    } catch (const Failure&) {
+    }
+  }
+  if (!legacyReadsIt) encoding_ = FileEncoding::Utf8;
+  return bytes;
+}
+
+std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines(std::string_view bytes) {
   std::vector<PhysicalLine> lines;
   lines.reserve(1 + static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(),
                                                            [](char c) { return c == '\r' || c == '\n'; })));
@@ -71,7 +98,7 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     if (end == bytes.size()) {
       lines.push_back({bytes.substr(start), {}});
-      file.endsWithLineEnd_ = false;
+      endsWithLineEnd_ = false;
       break;
     }
     const std::size_t endLength =
@@ -81,19 +108,15 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
   }
   for (const auto& line : lines) {
     if (!line.end.empty()) {
-      file.defaultEnd_ = std::string(line.end);
+      defaultEnd_ = std::string(line.end);
       break;
     }
   }
+  return lines;
+}
 
-  std::u16string componentName(stem);
-  std::vector<std::u16string> moduleLines;
-  moduleLines.reserve(lines.size());
-  file.loaded_.reserve(lines.size());
-  file.moduleLineOfFileLine_.reserve(lines.size());
-  bool inHeader = true;
-  int blockDepth = 0;
-  std::size_t blockStart = 0;
+std::vector<std::u16string> ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines,
+                                                    std::string_view bytes, EncodingChoice choice) const {
   auto decodeLines = [&](const std::string& encoding) {
     CodePage codePage(encoding);
     std::vector<std::u16string> texts;
@@ -107,17 +130,29 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
     }
     return texts;
   };
-  std::vector<std::u16string> texts;
   try {
-    texts = decodeLines(file.encoding_ == FileEncoding::Legacy ? legacyCodePage : "UTF-8");
+    return decodeLines(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
   } catch (const Failure&) {
     // A file that the code page can't read but that is UTF-8 except for
     // surrogates written as UTF-8 (as some tools write a lone one) was meant
     // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
-    if (file.encoding_ == FileEncoding::Legacy && IsUtf8ButForSurrogates(bytes)) decodeLines("UTF-8");
+    if (choice == EncodingChoice::Detect && encoding_ == FileEncoding::Legacy &&
+        IsUtf8ButForSurrogates(bytes))
+      decodeLines("UTF-8");
     throw;
   }
+}
 
+void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
+                                     std::vector<std::u16string> texts, std::u16string_view stem) {
+  std::u16string componentName(stem);
+  std::vector<std::u16string> moduleLines;
+  moduleLines.reserve(lines.size());
+  loaded_.reserve(lines.size());
+  moduleLineOfFileLine_.reserve(lines.size());
+  bool inHeader = true;
+  int blockDepth = 0;
+  std::size_t blockStart = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::u16string& text = texts[i];
     bool hidden = false;
@@ -144,22 +179,21 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
 
     if (hidden) {
       if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
-      (file.loaded_.empty() ? file.hiddenAbove_ : file.loaded_.back().hiddenBelow).push_back(lines[i]);
+      (loaded_.empty() ? hiddenAbove_ : loaded_.back().hiddenBelow).push_back(lines[i]);
     } else {
       moduleLines.push_back(std::move(text));
-      file.loaded_.push_back({lines[i], {}});
+      loaded_.push_back({lines[i], {}});
     }
-    file.moduleLineOfFileLine_.push_back(static_cast<LineNumber>(file.loaded_.size()));
+    moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
   }
   // A header block that never ends would hide the whole module, and text the
-  // commands add at its end would be hidden the next time: refuse the file.
+  // commands add at its end would be hidden the next time: refuse the
   if (blockDepth > 0) {
     throw Failure(u"line " + FromUtf8(std::to_string(blockStart + 1)) +
                   u": the Begin block there has no End, so this is no exported module");
   }
-  file.fileLineCount_ = static_cast<LineNumber>(lines.size());
-  file.module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
-  return file;
+  fileLineCount_ = static_cast<LineNumber>(lines.size());
+  module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {

@@ -24,16 +24,28 @@ enum class FileEncoding {
   Utf8Bom,  // UTF-8 with a byte order mark
 };
 
+// How the encoding of a file without a byte order mark is found.
+enum class EncodingChoice {
+  Detect,  // UTF-8 or the legacy code page, by the bytes
+  Legacy,  // always the legacy code page
+  Utf8,    // always UTF-8
+};
+
 class ModuleFile {
  public:
-  // Reads an exported module from its bytes. A UTF-8 byte order mark, or
-  // valid UTF-8 with non-ASCII text, means UTF-8; anything else is the
-  // legacy code page. stem names the module when it has no VB_Name.
+  // Reads an exported module from its bytes. A UTF-8 byte order mark means
+  // UTF-8 whatever the choice. Detect takes valid UTF-8 with non-ASCII text
+  // for UTF-8, unless all of its characters lie below U+0800 and the bytes
+  // also read in the legacy code page: half-width katakana in cp932 (C3 BD
+  // is "ﾃｽ") are valid UTF-8 too, and a module of Latin text in UTF-8 is
+  // rarer than one of katakana in cp932. Anything else is the legacy code
+  // page. stem names the module when it has no VB_Name.
   // Throws Failure for binary data, a header Begin block without its End,
   // and bytes the encoding can't read; for a file that is UTF-8 but for
   // surrogates written as UTF-8, the failure names the first of them.
   static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
-                          const std::string& legacyCodePage = "CP932");
+                          const std::string& legacyCodePage = "CP932",
+                          EncodingChoice choice = EncodingChoice::Detect);
   static ModuleFile Load(const std::filesystem::path& path, const std::string& legacyCodePage = "CP932");
 
   // The module the commands see and edit.
@@ -61,6 +73,19 @@ class ModuleFile {
     PhysicalLine line;
     std::vector<PhysicalLine> hiddenBelow;
   };
+
+  // The steps of Parse, in order.
+  static void RefuseBinary(std::string_view bytes);
+  // Sets encoding_; returns the bytes without the byte order mark.
+  std::string_view SniffEncoding(std::string_view bytes, EncodingChoice choice);
+  // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
+  // character, so the bytes can be split before they are decoded.
+  std::vector<PhysicalLine> SplitLines(std::string_view bytes);
+  std::vector<std::u16string> DecodeLines(const std::vector<PhysicalLine>& lines, std::string_view bytes,
+                                          EncodingChoice choice) const;
+  // Puts the lines the editor hides aside and makes the module of the rest.
+  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::vector<std::u16string> texts,
+                           std::u16string_view stem);
 
   // The bytes as read, shared by copies of this file so that views stay valid.
   std::shared_ptr<const std::string> bytes_;

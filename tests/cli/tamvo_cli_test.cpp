@@ -4,13 +4,21 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <new>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 
+#include "cli/settings_file.h"
 #include "host/posix/file_io.h"
 
 namespace tamvo {
@@ -48,12 +56,14 @@ class TamvoCli : public ::testing::Test {
     return (folder / name).string();
   }
 
-  int Run(std::vector<std::string> args, bool interactive = false) {
+  int Run(std::vector<std::string> args, bool interactive = false) { return Run(args, in, interactive); }
+  int Run(std::vector<std::string> args, std::istream& input, bool interactive = false) {
     out.str("");
     err.str("");
-    CliEnvironment env{in, out, err, interactive, folder / "config" / "settings"};
+    CliEnvironment env{input, out, err, interactive, SettingsPath()};
     return RunTamvo(args, env);
   }
+  fs::path SettingsPath() const { return folder / "config" / "settings"; }
 
   // Runs tamvo as a user that file permissions bind. Root, as CI runs the
   // tests, may read and write whatever the permissions say; there the run
@@ -107,6 +117,11 @@ TEST_F(TamvoCli, StandardOutputCarriesTheFileAsItWouldBeWritten) {
   in.str(kModule);
   EXPECT_EQ(Run({"insert-all", "-"}), kExitDone);
   EXPECT_EQ(out.str(), kCommented);
+
+  in.str(kModule);
+  in.clear();
+  EXPECT_EQ(Run({"insert-proc", "--line", "1", "-"}), kExitDone);
+  EXPECT_EQ(err.str(), "tamvo: <stdin>: line 1 is not in a procedure; nothing to do\n");
 }
 
 TEST_F(TamvoCli, CheckChangesNothingAndTellsByItsExitCode) {
@@ -317,6 +332,273 @@ TEST_F(TamvoCli, FilesThatCantBeReadOrWrittenStayAsTheyWere) {
     }
   }
   fs::permissions(locked, fs::perms::owner_all);
+}
+
+TEST_F(TamvoCli, InPlaceOnALinkRewritesItsTarget) {
+  const fs::path targets = folder / "targets", links = folder / "links", locked = folder / "locked";
+  for (const auto& f : {targets, links, locked}) fs::create_directories(f);
+  const struct {
+    const char* what;
+    fs::path link;
+    fs::path pointsTo;
+    fs::path target;
+  } cases[] = {
+      {"a relative link", links / "a.bas", "../targets/a.bas", targets / "a.bas"},
+      {"an absolute link", links / "b.bas", targets / "b.bas", targets / "b.bas"},
+      {"a link in a read-only folder", locked / "c.bas", targets / "c.bas", targets / "c.bas"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(c.target, std::ios::binary) << kModule;
+    fs::create_symlink(c.pointsTo, c.link);
+  }
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Run({"insert-all", "-i", c.link.string()}), kExitDone) << err.str();
+    EXPECT_EQ(fs::read_symlink(c.link), c.pointsTo);
+    EXPECT_EQ(ReadFileBytes(c.target), kCommented);
+  }
+  fs::permissions(locked, fs::perms::owner_all);
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().string().find(".tamvo-"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(TamvoCli, InPlaceRefusesWhatItCantRewriteWhole) {
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+  fs::create_symlink(folder / "pipe", folder / "fifo.bas");
+  fs::create_symlink("/dev/null", folder / "device.bas");
+  const auto twice = Write("twice.bas", kModule);
+  fs::create_hard_link(twice, folder / "other name.bas");
+  const struct {
+    std::string file;
+    std::string cause;
+  } cases[] = {
+      {(folder / "fifo.bas").string(), "not a regular file; only regular files are rewritten"},
+      {(folder / "device.bas").string(), "not a regular file; only regular files are rewritten"},
+      {twice, "the file has 2 names (hard links), which rewriting it would split; it is left as it is"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"insert-all", "-i", c.file}), kExitFailed);
+    EXPECT_EQ(err.str(), "tamvo: " + c.file + ": " + c.cause + "\n");
+  }
+  EXPECT_TRUE(fs::is_symlink(folder / "fifo.bas") && fs::is_symlink(folder / "device.bas"));
+  EXPECT_EQ(fs::hard_link_count(twice), 2u);
+  EXPECT_EQ(ReadFileBytes(folder / "other name.bas"), kModule);
+}
+
+std::map<std::string, std::string> ExtendedAttributes(const std::string& path) {
+  std::map<std::string, std::string> attributes;
+  std::string names(4096, '\0');
+  names.resize(
+      static_cast<std::size_t>(std::max<ssize_t>(0, ::listxattr(path.c_str(), names.data(), names.size()))));
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+    std::string value(4096, '\0');
+    const ssize_t n = ::getxattr(path.c_str(), names.c_str() + at, value.data(), value.size());
+    value.resize(static_cast<std::size_t>(std::max<ssize_t>(0, n)));
+    attributes[names.c_str() + at] = value;
+  }
+  return attributes;
+}
+
+TEST_F(TamvoCli, InPlaceKeepsOwnerGroupAndExtendedAttributes) {
+  const auto file = Write("a.bas", kModule);
+  if (::setxattr(file.c_str(), "user.tamvo", "kept", 4, 0) != 0) {
+    GTEST_SKIP() << "this file system keeps no user attributes: " << std::strerror(errno);
+  }
+  // An access ACL as the kernel stores it: version 2, then entries of tag,
+  // permissions and id: the owner rw, nobody r, the group r, mask r, others r.
+  constexpr uid_t kNobody = 65534;
+  constexpr std::uint32_t kAnyone = 0xFFFFFFFF;
+  struct AclEntry {
+    std::uint16_t tag, permissions;
+    std::uint32_t id;
+  };
+  std::string acl("\x02\0\0\0", 4);
+  for (const AclEntry entry :
+       {AclEntry{0x01, 6, kAnyone}, AclEntry{0x02, 4, kNobody}, AclEntry{0x04, 4, kAnyone},
+        AclEntry{0x10, 4, kAnyone}, AclEntry{0x20, 4, kAnyone}}) {
+    acl.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+  }
+  if (::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+    GTEST_SKIP() << "this file system keeps no ACLs: " << std::strerror(errno);
+  }
+  // Only root may give a file away: as another user the owner is tamvo's own.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  const auto attributes = ExtendedAttributes(file);
+
+  EXPECT_EQ(Run({"insert-all", "-i", file}), kExitDone) << err.str();
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);  // a new file indeed
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(ExtendedAttributes(file), attributes);
+}
+
+// A stream whose reading throws, as an allocation or a library may.
+class ThrowingBuffer : public std::streambuf {
+ public:
+  explicit ThrowingBuffer(std::function<void()> fault) : fault_(std::move(fault)) {}
+
+ protected:
+  int_type underflow() override {
+    fault_();
+    return traits_type::eof();
+  }
+
+ private:
+  std::function<void()> fault_;
+};
+
+TEST_F(TamvoCli, AFailureOfAnyKindIsItsFilesAlone) {
+  const auto good = Write("good.bas", kModule);
+  const struct {
+    const char* cause;
+    std::function<void()> fault;
+  } cases[] = {
+      {"out of memory", [] { throw std::bad_alloc(); }},
+      {"basic_string::_M_create", [] { throw std::length_error("basic_string::_M_create"); }},
+  };
+  for (const auto& c : cases) {
+    ThrowingBuffer buffer(c.fault);
+    std::istream input(&buffer);
+    EXPECT_EQ(Run({"insert-all", "--check", "-", good}, input), kExitFailed);
+    EXPECT_EQ(err.str(), "tamvo: <stdin>: " + std::string(c.cause) + "\ntamvo: " + good + ": would change\n");
+  }
+}
+
+TEST_F(TamvoCli, EncodingIsDetectedOrForced) {
+  // C3 BD is "ﾃｽ" in cp932 and "ý" in UTF-8; E6 97 A5 is "日" in UTF-8.
+  const std::string katakana = "' \xC3\xBD\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n";
+  const std::string kanji = "' \xE6\x97\xA5\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n";
+  const std::string inCp932 = "' * Form \x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x8e\x9e.\r\n";
+  const std::string inUtf8 = "' * Form 読み込み時.\r\n";
+  const struct {
+    const std::string& bytes;
+    std::vector<std::string> encoding;
+    const std::string& summary;
+  } cases[] = {
+      {katakana, {}, inCp932},
+      {katakana, {"--encoding", "AUTO"}, inCp932},
+      {katakana, {"--encoding=utf-8"}, inUtf8},
+      {kanji, {}, inUtf8},
+      {kanji, {"--encoding", "cp932"}, inCp932},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.encoding) + c.bytes);
+    auto args = c.encoding;
+    args.insert(args.end(), {"insert-all", Write("m.bas", c.bytes)});
+    EXPECT_EQ(Run(args), kExitDone) << err.str();
+    EXPECT_NE(out.str().find(c.summary), std::string::npos) << out.str();
+  }
+}
+
+TEST_F(TamvoCli, AnEncodingThatCantBeUsedIsAUsageErrorToldOnce) {
+  const auto file = Write("a.bas", kModule);
+  const struct {
+    const char* option;
+    const char* message;
+  } cases[] = {
+      {"--encoding=", "--encoding needs a name: auto, utf-8 or a code page such as cp932"},
+      {"--encoding=no-such-code-page", "--encoding: unknown encoding no-such-code-page"},
+      {"--encoding=UTF-16", "--encoding: UTF-16 doesn't write ASCII as ASCII, as exported modules do"},
+      {"--encoding=utf-7", "--encoding: utf-7 doesn't write ASCII as ASCII, as exported modules do"},
+      {"--encoding=IBM037", "--encoding: IBM037 doesn't write ASCII as ASCII, as exported modules do"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"insert-all", "--check", c.option, file, file}), kExitUsage);
+    EXPECT_EQ(err.str(), "tamvo: " + std::string(c.message) + "\n");
+  }
+}
+
+TEST_F(TamvoCli, AnAuthorWithAControlCharacterIsRefused) {
+  const auto file = Write("a.bas", kModule);
+  const struct {
+    const char* what;
+    std::vector<std::string> author;
+    std::string typed;
+    std::optional<std::string> stored;  // the settings file's bytes
+    const char* control;
+  } cases[] = {
+      {"given", {"--author", "a\x01z"}, "", std::nullopt, "U+0001"},
+      {"typed", {}, "a\x1B[31mz\n", std::nullopt, "U+001B"},
+      {"stored", {}, "", std::string("tamv\tsettings\tauther\ta\0z\n", 24), "U+0000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(SettingsPath().parent_path());
+    if (c.stored) {
+      fs::create_directories(SettingsPath().parent_path());
+      std::ofstream(SettingsPath(), std::ios::binary) << *c.stored;
+    }
+    std::vector<std::string> args = {"insert-header", "-i", file};
+    args.insert(args.end(), c.author.begin(), c.author.end());
+    in.str(c.typed);
+    in.clear();
+    EXPECT_EQ(Run(args, !c.typed.empty()), kExitFailed);
+    EXPECT_NE(err.str().find(std::string("the author holds the control character ") + c.control),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(ReadFileBytes(file), kModule);
+    if (c.stored) {
+      EXPECT_EQ(ReadFileBytes(SettingsPath()), *c.stored);
+    } else {
+      EXPECT_FALSE(fs::exists(SettingsPath()));
+    }
+  }
+}
+
+TEST_F(TamvoCli, AnAuthorIsStoredOnlyOnceAFileTookIt) {
+  const auto file = Write("a.bas", kModule);
+  // cp932 lacks the character: the run fails, and the next one must not.
+  EXPECT_EQ(Run({"insert-header", "--author", "\xF0\x9F\x98\x80", "-i", file}), kExitFailed);
+  EXPECT_EQ(Run({"insert-header", "-i", file}), kExitDone) << err.str();
+  EXPECT_NE(ReadFileBytes(file).find("' * @auther     \r\n"), std::string::npos);
+}
+
+TEST_F(TamvoCli, ASettingsFileThatCantBeReadIsNamed) {
+  const auto file = Write("a.bas", kModule);
+  fs::create_directories(SettingsPath());
+  EXPECT_EQ(Run({"insert-header", "--author", "x", "-i", file}), kExitFailed);
+  EXPECT_EQ(err.str(), "tamvo: " + SettingsPath().string() + ": can't read: Is a directory\n");
+  EXPECT_EQ(ReadFileBytes(file), kModule);
+}
+
+TEST(SettingsFile, NoneWithoutAHomeOrAnAbsoluteConfigFolder) {
+  const auto saved = [](const char* name) -> std::optional<std::string> {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const auto restore = [](const char* name, const std::optional<std::string>& value) {
+    if (value) {
+      ::setenv(name, value->c_str(), 1);
+    } else {
+      ::unsetenv(name);
+    }
+  };
+  const auto xdg = saved("XDG_CONFIG_HOME"), home = saved("HOME");
+  const struct {
+    std::optional<std::string> xdg, home;
+    std::optional<fs::path> path;
+  } cases[] = {
+      {std::nullopt, std::nullopt, std::nullopt},
+      {"relative", std::nullopt, std::nullopt},
+      {"relative", "/home/u", "/home/u/.config/tamvo/settings"},
+      {"/config", "/home/u", "/config/tamvo/settings"},
+  };
+  for (const auto& c : cases) {
+    restore("XDG_CONFIG_HOME", c.xdg);
+    restore("HOME", c.home);
+    EXPECT_EQ(SettingsFile::DefaultPath(), c.path) << c.xdg.value_or("-") << " " << c.home.value_or("-");
+  }
+  restore("XDG_CONFIG_HOME", xdg);
+  restore("HOME", home);
 }
 
 TEST_F(TamvoCli, UsageErrors) {

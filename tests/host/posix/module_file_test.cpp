@@ -48,6 +48,10 @@ const FileCase kFiles[] = {
      "Private WithEvents app As Application\r\n"
      "Attribute app.VB_VarHelpID = -1\r\n",
      FileEncoding::Legacy, u"Private WithEvents app As Application", u"stem"},
+    {"half-width katakana in cp932, also valid UTF-8 below U+0800", "' \xC3\xBD\r\n", FileEncoding::Legacy,
+     u"' ﾃｽ", u"stem"},
+    {"UTF-8 below U+0800 that cp932 can't read (Cyrillic)", "' \xD0\x94\r\n", FileEncoding::Utf8, u"' Д",
+     u"stem"},
     {"an empty file", "", FileEncoding::Legacy, u"", u"stem"},
     {"only blank lines", "\r\n\r\n", FileEncoding::Legacy, u"\r\n", u"stem"},
 };
