@@ -3,7 +3,6 @@
 #include "commands/commands.h"
 #include "engine/comment_block.h"
 #include "engine/statement.h"
-#include "engine/text.h"
 
 namespace tamvo {
 
