@@ -18,17 +18,15 @@ void Skippable(Step&& step) {
   }
 }
 
-const std::u16string kNotSet = u"Object variable or With block variable not set";
-
 }  // namespace
 
 HostEditor& Connection::Host() const {
-  if (!hostVbe_) throw Failure(kNotSet);
+  if (!hostVbe_) throw Failure(std::u16string(kObjectNotSet));
   return *hostVbe_;
 }
 
 CommandDialog& Connection::Dialog() const {
-  if (!commandDialog_) throw Failure(kNotSet);
+  if (!commandDialog_) throw Failure(std::u16string(kObjectNotSet));
   return *commandDialog_;
 }
 
@@ -37,7 +35,7 @@ void Connection::OnConnection(const std::function<std::shared_ptr<HostEditor>()>
   try {
     events_.InitEventTable();
     hostVbe_ = application();
-    if (!hostVbe_) throw Failure(kNotSet);
+    if (!hostVbe_) throw Failure(std::u16string(kObjectNotSet));
     if (connectMode == 2) {
       Show();
     } else {

@@ -29,7 +29,7 @@ void Commands::InsertCurrentProcComment() {
     InsertProcComment(name, kind);
     // The caret goes to the summary line, right before its ".".
     const LineNumber emptyLine = CommentStartLine(*ActiveModule(), name, kind);
-    hostVbe_.ActiveCodePane()->SetSelection(emptyLine + 2, 5, emptyLine + 2, 5);
+    ActivePane()->SetSelection(emptyLine + 2, 5, emptyLine + 2, 5);
   });
 }
 

@@ -46,7 +46,8 @@ class Commands {
 
   // The edits and lookups the commands are made of; they throw Failure.
 
-  // The declaration statement with its continuation lines joined.
+  // The declaration statement with its continuation lines joined
+  // (JoinStatement).
   std::u16string GetProcDeclaration(std::u16string_view procName, ProcKind kind);
   // Replaces the comment above the declaration by one empty line and a
   // fresh comment block. Nothing changes when the block can't be built.
@@ -60,6 +61,8 @@ class Commands {
  private:
   using ProcEdit = void (Commands::*)(std::u16string_view, ProcKind);
 
+  // The active code pane and its module: the one way every step reaches them.
+  std::shared_ptr<CodePane> ActivePane();
   std::shared_ptr<CodeModule> ActiveModule();
   void WalkAllProcedures(ProcEdit edit);
   // Runs work, showing its failure as the error report.
@@ -72,9 +75,10 @@ class Commands {
   Settings& settings_;
 };
 
-// The first line of a procedure's comment: the blank and comment lines
-// directly above its declaration, within the procedure's own lines, and
-// below a module header at the top of the module.
+// The first line of a procedure's comment: the blank and comment statements
+// (a comment continued with " _" whole) directly above its declaration,
+// within the procedure's own lines, and below a module header at the top of
+// the module.
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind);
 
 // The seven-line module header, lines joined by CR LF. Line breaks in the

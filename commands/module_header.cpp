@@ -6,6 +6,7 @@
 #include "commands/commands.h"
 #include "engine/comment_block.h"
 #include "engine/failure.h"
+#include "engine/statement.h"
 
 namespace tamvo {
 
@@ -85,7 +86,12 @@ void Commands::InsertModuleHeader() {
 void Commands::DeleteModuleHeader() {
   Trap([&] {
     auto module = ActiveModule();
-    while (module->Lines(1, 1).starts_with(u'\'')) module->DeleteLines(1, 1);
+    // A comment continued with " _" goes whole: a line left of it would
+    // become code.
+    const auto lineAt = [&](LineNumber line) { return module->Lines(line, 1); };
+    while (module->Lines(1, 1).starts_with(u'\'')) {
+      module->DeleteLines(1, JoinStatement(lineAt, 1, module->CountOfLines()).lastLine);
+    }
   });
 }
 

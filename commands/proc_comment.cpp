@@ -3,7 +3,6 @@
 #include "commands/commands.h"
 #include "engine/comment_block.h"
 #include "engine/statement.h"
-#include "engine/text.h"
 
 namespace tamvo {
 
@@ -29,9 +28,17 @@ LineNumber ModuleHeaderEnd(CodeModule& module, LineNumber searchEnd) {
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind) {
   const LineNumber start = module.ProcStartLine(procName, kind);
   const LineNumber body = module.ProcBodyLine(procName, kind);
-  // A code line above the declaration (#If, say) and all above it stay.
+  // Statement by statement upwards: a comment continued with " _" is one
+  // comment however its later lines read. A code statement above the
+  // declaration (#If, say) and all above it stay.
+  const auto lineAt = [&](LineNumber line) { return module.Lines(line, 1); };
   LineNumber first = body;
-  while (first > start && IsBlankOrCommentLine(module.Lines(first - 1, 1))) --first;
+  while (first > start) {
+    LineNumber top = first - 1;
+    while (top > start && ContinuesOnNextLine(lineAt(top - 1))) --top;
+    if (!IsBlankOrCommentLine(JoinStatement(lineAt, top, first - 1).text)) break;
+    first = top;
+  }
   // In a module without declarations the header at the top would count as
   // the first procedure's comment; it is not.
   if (start == 1) {
@@ -41,17 +48,15 @@ LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, Pr
   return first;
 }
 
-std::shared_ptr<CodeModule> Commands::ActiveModule() { return hostVbe_.ActiveCodePane()->CodeModule(); }
+std::shared_ptr<CodePane> Commands::ActivePane() { return hostVbe_.ActiveCodePane(); }
+
+std::shared_ptr<CodeModule> Commands::ActiveModule() { return ActivePane()->CodeModule(); }
 
 std::u16string Commands::GetProcDeclaration(std::u16string_view procName, ProcKind kind) {
   auto module = ActiveModule();
   const LineNumber body = module->ProcBodyLine(procName, kind);
-  std::u16string declaration = module->Lines(body, 1);
-  for (LineNumber next = body + 1; !declaration.empty() && declaration.back() == u'_'; ++next) {
-    declaration.pop_back();
-    declaration += TrimSpaces(module->Lines(next, 1));
-  }
-  return declaration;
+  return JoinStatement([&](LineNumber line) { return module->Lines(line, 1); }, body, module->CountOfLines())
+      .text;
 }
 
 void Commands::InsertProcComment(std::u16string_view procName, ProcKind kind) {
@@ -68,7 +73,7 @@ void Commands::DeleteProcComment(std::u16string_view procName, ProcKind kind) {
   module->InsertLines(first, u"");
 }
 
-LineNumber Commands::GetSelectionLine() { return hostVbe_.ActiveCodePane()->GetSelection().startLine; }
+LineNumber Commands::GetSelectionLine() { return ActivePane()->GetSelection().startLine; }
 
 std::u16string Commands::GetProcNameOfLine(LineNumber line, ProcKind& kind) {
   return ActiveModule()->ProcOfLine(line, kind);

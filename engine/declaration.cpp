@@ -1,13 +1,12 @@
 #include "engine/declaration.h"
 
 #include "engine/failure.h"
+#include "engine/statement.h"
 #include "engine/text.h"
 
 namespace tamvo {
 
 namespace {
-
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 // Marks which code units of a statement are code, as opposed to string
 // literal contents or an end-of-line comment. A doubled quote inside a
@@ -113,9 +112,7 @@ bool IsFunctionDeclaration(std::u16string_view declaration) {
     const auto word = declaration.substr(i, end - i);
     if (word.empty()) return false;
     if (EqualsIgnoreCase(word, u"Function")) return end < declaration.size();
-    const bool modifier = EqualsIgnoreCase(word, u"Public") || EqualsIgnoreCase(word, u"Private") ||
-                          EqualsIgnoreCase(word, u"Friend") || EqualsIgnoreCase(word, u"Static");
-    if (!modifier) return false;
+    if (!IsProcModifier(word)) return false;
     i = end;
   }
 }

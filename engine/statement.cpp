@@ -6,8 +6,6 @@ namespace tamvo {
 
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
 bool IsWordChar(char16_t c) {
   return !(IsBlank(c) || c == u'(' || c == u')' || c == u'\'' || c == u':' || c == u',' || c == u'"' ||
            c == u'=');
@@ -48,6 +46,18 @@ bool ContinuesOnNextLine(std::u16string_view line) {
   return line.size() >= 2 && line.back() == u'_' && IsBlank(line[line.size() - 2]);
 }
 
+void AppendContinuationLine(std::u16string& statement, std::u16string_view line) {
+  while (!statement.empty() && IsBlank(statement.back())) statement.pop_back();
+  if (!statement.empty() && statement.back() == u'_') statement.pop_back();
+  std::size_t first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  statement += line.substr(first);
+}
+
+bool IsProcModifier(std::u16string_view word) {
+  return Is(word, u"Public") || Is(word, u"Private") || Is(word, u"Friend") || Is(word, u"Static");
+}
+
 Statement ClassifyStatement(std::u16string_view text) {
   std::size_t first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
@@ -65,9 +75,7 @@ Statement ClassifyStatement(std::u16string_view text) {
     return {StatementKind::Code, {}, ProcKind::Proc};
   }
 
-  while (Is(word, u"Public") || Is(word, u"Private") || Is(word, u"Friend") || Is(word, u"Static")) {
-    word = words.Next();
-  }
+  while (IsProcModifier(word)) word = words.Next();
   ProcKind kind = ProcKind::Proc;
   if (Is(word, u"Property")) {
     const auto accessor = words.Next();

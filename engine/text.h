@@ -6,6 +6,9 @@
 
 namespace tamvo {
 
+// The blanks that separate words in VBA code: space and tab.
+constexpr bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
 // Removes leading and trailing U+0020 spaces only; tabs stay.
 std::u16string TrimSpaces(std::u16string_view text);
 

@@ -1,7 +1,7 @@
 // The six commands on any module text, in the in-memory editor. What must
 // hold for every module, not only that nothing crashes:
-// - code lines (neither blank nor a comment) are never added, removed or
-//   changed, by any command;
+// - code lines (of statements neither blank nor a comment) are never added,
+//   removed or changed, by any command;
 // - insert-all twice gives what insert-all once gives, and so do a second
 //   insert-header and a second insert-proc at the caret the first one left
 //   (in a module without ambiguous names, below);
@@ -51,10 +51,18 @@ std::string Show(const Lines& lines) {
   return text;
 }
 
+// The lines of the statements that are neither blank nor a comment: every
+// line of a comment continued with " _" is comment.
 Lines CodeLines(const Lines& lines) {
   Lines code;
-  for (const auto& line : lines) {
-    if (!IsBlankOrCommentLine(line)) code.push_back(line);
+  const auto count = static_cast<LineNumber>(lines.size());
+  const auto lineAt = [&](LineNumber line) -> std::u16string_view { return lines[line - 1]; };
+  for (LineNumber line = 1; line <= count;) {
+    const JoinedStatement statement = JoinStatement(lineAt, line, count);
+    if (!IsBlankOrCommentLine(statement.text)) {
+      code.insert(code.end(), lines.begin() + (line - 1), lines.begin() + statement.lastLine);
+    }
+    line = statement.lastLine + 1;
   }
   return code;
 }
@@ -67,7 +75,7 @@ std::vector<std::u16string> Layout(MemoryModule& module) {
     ProcKind kind = ProcKind::Proc;
     const std::u16string name = module.ProcOfLine(line, kind);
     layout.push_back(name.empty() ? u"-"
-                                  : name + u'/' + FromUtf8(std::to_string(kind)) + u'@' +
+                                  : name + u'/' + FromUtf8(std::to_string(static_cast<int>(kind))) + u'@' +
                                         FromUtf8(std::to_string(module.ProcStartLine(name, kind))) + u':' +
                                         FromUtf8(std::to_string(module.ProcBodyLine(name, kind))));
   }

@@ -3,8 +3,8 @@
 // - saving without a command gives the same bytes;
 // - after insert-all, delete-all or insert-header, saving succeeds (the text
 //   the commands write comes from the file or from the commands themselves,
-//   so the file's encoding holds it), every line of the file that is neither
-//   blank nor a comment, hidden lines included, is still there, in order,
+//   so the file's encoding holds it), every hidden line and every line of a
+//   statement that is neither blank nor a comment is still there, in order,
 //   with its own bytes;
 // - loading the saved file and running the command again gives the same
 //   bytes: nothing drifts from one run to the next.
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,18 +32,35 @@ namespace {
   std::abort();
 }
 
-// The file's lines that are neither blank nor a comment, as bytes. Line
-// structure and comment marks are ASCII, which neither UTF-8 nor cp932 uses
-// inside a character, so the bytes can be classified as they are.
+// The file's hidden lines and the lines of its code statements (neither
+// blank nor a comment, continued lines joined as the module shows them,
+// hidden lines left out), as bytes: none of them may go.
 std::vector<std::string_view> CodeLines(std::string_view bytes) {
+  std::optional<ModuleFile> file;
+  try {
+    file.emplace(ModuleFile::Parse(bytes, u"Module1"));
+  } catch (const Failure&) {
+    Violated("the saved file can't be loaded", bytes);
+  }
+  MemoryModule& module = *file->Module();
+  const LineNumber count = module.CountOfLines();
+  std::vector<bool> isCode(static_cast<std::size_t>(count) + 1, false);
+  const auto lineAt = [&](LineNumber line) -> std::u16string_view { return module.LineText(line); };
+  for (LineNumber line = 1; line <= count;) {
+    const JoinedStatement statement = JoinStatement(lineAt, line, count);
+    for (; line <= statement.lastLine; ++line) isCode[line] = !IsBlankOrCommentLine(statement.text);
+  }
+
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   std::vector<std::string_view> code;
+  LineNumber fileLine = 0;
+  LineNumber moduleLinesAbove = 0;
   while (!bytes.empty()) {
     const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
-    const std::string_view line = bytes.substr(0, end);
-    std::u16string widened(line.begin(), line.end());
-    for (auto& c : widened) c = static_cast<unsigned char>(c);
-    if (!IsBlankOrCommentLine(widened)) code.push_back(line);
+    const LineNumber moduleLine = file->ModuleLineOfFileLine(++fileLine);
+    const bool hidden = moduleLine == moduleLinesAbove;
+    if (hidden || isCode[moduleLine]) code.push_back(bytes.substr(0, end));
+    moduleLinesAbove = moduleLine;
     bytes.remove_prefix(end);
     if (bytes.starts_with("\r\n")) {
       bytes.remove_prefix(2);

@@ -13,6 +13,10 @@
 
 namespace tamvo {
 
+// The editor's own words when an object it should reach holds Nothing (no
+// active code pane, say): every host and the add-in fail with them alike.
+inline constexpr std::u16string_view kObjectNotSet = u"Object variable or With block variable not set";
+
 class CodePane;
 
 class CodeModule {

@@ -123,7 +123,7 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
 
 std::shared_ptr<CodePane> MemoryModule::CodePane() {
   auto pane = pane_.lock();
-  if (!pane) throw Failure(u"Object variable or With block variable not set");
+  if (!pane) throw Failure(std::u16string(kObjectNotSet));
   return pane;
 }
 
@@ -154,7 +154,7 @@ MemoryVbe::MemoryVbe(std::shared_ptr<MemoryModule> module)
 }
 
 std::shared_ptr<CodePane> MemoryVbe::ActiveCodePane() {
-  if (!paneActive_) throw Failure(u"Object variable or With block variable not set");
+  if (!paneActive_) throw Failure(std::u16string(kObjectNotSet));
   return pane_;
 }
 

@@ -33,12 +33,9 @@ ProcIndex::Reading ProcIndex::Read(
     // Most statements are one line: only continued ones are copied to join them.
     std::u16string_view text = lines(line);
     if (ContinuesOnNextLine(text) && line < lineCount) {
-      joined = text;
-      while (ContinuesOnNextLine(lines(line)) && line < lineCount) {
-        ++line;
-        joined += u' ';
-        joined += lines(line);
-      }
+      JoinedStatement statement = JoinStatement(lines, line, lineCount);
+      joined = std::move(statement.text);
+      line = statement.lastLine;
       text = joined;
     }
     const LineNumber last = line++;

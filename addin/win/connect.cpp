@@ -108,7 +108,7 @@ HRESULT Connect::OnConnection(IDispatch* Application, ext_ConnectMode ConnectMod
   Microsoft::WRL::ComPtr<IDispatch> application(Application);
   connection_.OnConnection(
       [application]() -> std::shared_ptr<HostEditor> {
-        if (!application) throw Failure(u"Object variable or With block variable not set");
+        if (!application) throw Failure(std::u16string(kObjectNotSet));
         return std::make_shared<WinHostEditor>(application);
       },
       static_cast<std::int32_t>(ConnectMode));

@@ -15,13 +15,22 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::u16string_view FirstWord(std::u16string_view line) {
   std::size_t start = 0;
-  while (start < line.size() && (line[start] == u' ' || line[start] == u'\t')) ++start;
+  while (start < line.size() && IsBlank(line[start])) ++start;
   std::size_t end = start;
-  while (end < line.size() && line[end] != u' ' && line[end] != u'\t') ++end;
+  while (end < line.size() && !IsBlank(line[end])) ++end;
   return line.substr(start, end - start);
 }
 
 bool IsAttributeLine(std::u16string_view line) { return StartsWithIgnoreCase(line, u"Attribute "); }
+
+// Object = "{GUID}#2.0#0"; "MSCOMCTL.OCX": a control library that a VB6 form
+// uses, named between its VERSION line and its Begin block.
+bool IsObjectLine(std::u16string_view line) {
+  if (!StartsWithIgnoreCase(line, u"Object")) return false;
+  std::size_t i = std::u16string_view(u"Object").size();
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return i < line.size() && line[i] == u'=';
+}
 
 // Attribute VB_Name = "Module1" gives Module1.
 std::u16string VbName(std::u16string_view line) {
@@ -162,7 +171,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
         hidden = true;
         if (EqualsIgnoreCase(word, u"Begin")) ++blockDepth;
         if (EqualsIgnoreCase(word, u"End")) --blockDepth;
-      } else if (StartsWithIgnoreCase(text, u"VERSION ")) {
+      } else if (StartsWithIgnoreCase(text, u"VERSION ") || IsObjectLine(text)) {
         hidden = true;
       } else if (EqualsIgnoreCase(word, u"Begin")) {
         hidden = true;

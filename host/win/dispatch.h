@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/code_module.h"
+
 namespace tamvo::win {
 
 // An owned VARIANT.
@@ -61,8 +63,5 @@ class Dispatch {
 
   Microsoft::WRL::ComPtr<IDispatch> object_;
 };
-
-// The editor's message when an object variable holds Nothing.
-inline constexpr std::u16string_view kObjectNotSet = u"Object variable or With block variable not set";
 
 }  // namespace tamvo::win

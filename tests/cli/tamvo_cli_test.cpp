@@ -146,6 +146,16 @@ TEST_F(TamvoCli, ProcedureAtALineCountedWithHiddenLines) {
   EXPECT_EQ(out.str().find("' adds"), std::string::npos);
 }
 
+TEST_F(TamvoCli, ContinuedDeclarationAtAnyOfItsLines) {
+  const auto file = Write(
+      "a.bas", "Attribute VB_Name = \"a\"\r\nPrivate Sub _\r\ncmdOK_Click(a, _  \r\n  b)\r\nEnd Sub\r\n");
+  EXPECT_EQ(Run({"insert-proc", "--line", "4", file}), kExitDone) << err.str();
+  EXPECT_EQ(
+      out.str(),
+      "Attribute VB_Name = \"a\"\r\n\r\n'/**\r\n' * cmdOK \x83\x4e\x83\x8a\x83\x62\x83\x4e\x8e\x9e.\r\n"
+      "' * @param a\r\n' * @param b\r\n' */\r\nPrivate Sub _\r\ncmdOK_Click(a, _  \r\n  b)\r\nEnd Sub\r\n");
+}
+
 TEST_F(TamvoCli, AFailingFileStaysAsItWasAndTheOthersRun) {
   const std::string broken = "Attribute VB_Name = \"b\"\r\n' keep\r\nSub S(a\r\nEnd Sub\r\n";
   const auto bad = Write("bad.bas", broken);

@@ -64,6 +64,16 @@ INSTANTIATE_TEST_SUITE_P(
                  u"String\nEnd Function\n",
                  u"\nPrivate Sub Form_Load()\nEnd Sub\n\nPublic Function Join3(ByVal a As String, _\n"
                  u"        ByVal b As String, _\n        ByVal c As String) As String\nEnd Function\n"},
+        WalkCase{"declarations split after a keyword or a modifier, blanks after a _, a continued comment",
+                 u"Private Sub _\ncmdOK_Click()\nEnd Sub\n' old note _\n  continued\nPrivate _\n"
+                 u"Sub cmdCancel_Click()\nEnd Sub\nPublic Property Get _\nTotal() As Long\nEnd Property\n"
+                 u"Sub F(a, _  \n    b)\nEnd Sub\n",
+                 u"\n'/**\n' * cmdOK クリック時.\n' */\nPrivate Sub _\ncmdOK_Click()\nEnd Sub\n\n'/**\n"
+                 u"' * cmdCancel クリック時.\n' */\nPrivate _\nSub cmdCancel_Click()\nEnd Sub\n\n'/**\n"
+                 u"' * .\n' * Getter: Total\n' */\nPublic Property Get _\nTotal() As Long\nEnd Property\n\n"
+                 u"'/**\n' * .\n' * @param a\n' * @param b\n' */\nSub F(a, _  \n    b)\nEnd Sub\n",
+                 u"\nPrivate Sub _\ncmdOK_Click()\nEnd Sub\n\nPrivate _\nSub cmdCancel_Click()\nEnd Sub\n\n"
+                 u"Public Property Get _\nTotal() As Long\nEnd Property\n\nSub F(a, _  \n    b)\nEnd Sub\n"},
         WalkCase{"a conditional-compilation line and what stands above it stay",
                  u"Sub A()\nEnd Sub\n#If VBA7 Then\n' old\nSub B()\nEnd Sub\n#End If\n",
                  u"\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n#If VBA7 Then\n\n'/**\n' * .\n' */\nSub "

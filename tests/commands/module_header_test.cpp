@@ -56,6 +56,8 @@ TEST(DeleteModuleHeader, RemovesTheCommentLinesAtTheTop) {
       {u"' a\n  ' indented\n", u"  ' indented\n"},
       {u"\n' a\n", u"\n' a\n"},
       {u"' only\n' comments\n", u""},
+      // The second line belongs to the comment: left alone it would be code.
+      {u"' a _\n  continued\nOption Explicit\n", u"Option Explicit\n"},
       {u"", u""},
   };
   for (const auto& c : cases) {

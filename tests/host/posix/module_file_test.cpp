@@ -37,6 +37,12 @@ const FileCase kFiles[] = {
      "      EndProperty\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
      "Private Sub cmd_Click()\r\nEnd Sub\r\n",
      FileEncoding::Utf8Bom, u"Private Sub cmd_Click()\r\nEnd Sub", u"frmMain"},
+    {"VB6 form naming its control libraries between VERSION and Begin",
+     "VERSION 5.00\r\nObject = \"{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}#2.0#0\"; \"MSCOMCTL.OCX\"\r\n"
+     "Object=\"{F9043C88-F6F2-101A-A3C9-08002B2F49FB}#1.2#0\"; \"COMDLG32.OCX\"\r\n"
+     "Begin VB.Form frmList \r\n   Begin MSComctlLib.ListView lv \r\n   End\r\nEnd\r\n"
+     "Attribute VB_Name = \"frmList\"\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n",
+     FileEncoding::Legacy, u"Private Sub Form_Load()\r\nEnd Sub", u"frmList"},
     {"UTF-8 without byte order mark, mixed and lone CR line ends",
      "Option Explicit\r\n' \xE6\x97\xA5\xE6\x9C\xAC\nSub A()\rEnd Sub\n", FileEncoding::Utf8,
      u"Option Explicit\r\n' 日本\r\nSub A()\r\nEnd Sub", u"stem"},
