@@ -1,6 +1,5 @@
 #include "addin/win/server_registration.h"
 
-#include <oleauto.h>
 #include <olectl.h>
 #include <windows.h>
 

@@ -248,16 +248,16 @@ ComPtr<IDispatch> MakeCodeModule(FakeEditorState& state) {
   });
   object->Define(L"ProcStartLine", [&module, refuse](WORD, const Args& args, VARIANT* value) {
     refuse(args.Text(0));
-    SetLongResult(value, module.ProcStartLine(args.Text(0), args.Long(1)));
+    SetLongResult(value, module.ProcStartLine(args.Text(0), static_cast<ProcKind>(args.Long(1))));
   });
   object->Define(L"ProcBodyLine", [&module, refuse](WORD, const Args& args, VARIANT* value) {
     refuse(args.Text(0));
-    SetLongResult(value, module.ProcBodyLine(args.Text(0), args.Long(1)));
+    SetLongResult(value, module.ProcBodyLine(args.Text(0), static_cast<ProcKind>(args.Long(1))));
   });
   object->Define(L"ProcOfLine", [&module](WORD, const Args& args, VARIANT* value) {
-    ProcKind kind = 0;
+    ProcKind kind = ProcKind::Proc;
     SetTextResult(value, module.ProcOfLine(args.Long(0), kind));
-    args.SetLong(1, kind);
+    args.SetLong(1, static_cast<LONG>(kind));
   });
   object->Define(L"CodePane", [&state](WORD, const Args&, VARIANT* value) {
     SetObjectResult(value, MakeCodePane(state).Get());

@@ -2,7 +2,6 @@
 // late-bound callers read it.
 
 #include <gtest/gtest.h>
-#include <oleauto.h>
 #include <windows.h>
 #include <wrl/client.h>
 
