@@ -44,10 +44,19 @@ class ClickSubscription : public EventSubscription {
 
 class WinHostEditor : public HostEditor {
  public:
-  explicit WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe) : code_(win::Dispatch(std::move(vbe))) {}
+  // subscribed hears of every ClickSubscription this editor makes, for the
+  // one who must hand its source back out (Connect's MenuHandler).
+  using SubscribedHandler = std::function<void(const std::shared_ptr<ClickSubscription>&)>;
+
+  WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe, SubscribedHandler subscribed)
+      : code_(win::Dispatch(std::move(vbe))), subscribed_(std::move(subscribed)) {}
 
   std::shared_ptr<CodePane> ActiveCodePane() override { return code_.ActiveCodePane(); }
-  std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override;
+  std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override {
+    return AddMenuItem(caption);
+  }
+  // AddToAddInCommandBar, typed as made.
+  std::shared_ptr<WinMenuItem> AddMenuItem(std::u16string_view caption);
   std::shared_ptr<EventSubscription> CommandBarEvents(const std::shared_ptr<MenuItem>& item,
                                                       std::function<void()> onClick) override;
   WindowRect MainWindow() override;
@@ -60,6 +69,7 @@ class WinHostEditor : public HostEditor {
 
  private:
   win::WinVbe code_;
+  SubscribedHandler subscribed_;
 };
 
 }  // namespace tamvo::addin
