@@ -7,7 +7,7 @@ namespace tamvo::addin {
 
 namespace {
 
-// The interface that the members of _Connect report their failures as.
+// The interfaces that error info names for the members' failures.
 const IID& kConnectInterface = __uuidof(_Connect);
 const IID& kExtensibility = __uuidof(IDTExtensibility2);
 

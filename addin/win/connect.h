@@ -27,8 +27,8 @@ class Connect final
   static HRESULT Create(REFIID iid, void** object) noexcept { return CreateComObject<Connect>(iid, object); }
   Connect();
 
-  // Every member below runs through Guarded: a Failure reaches the editor
-  // as DISP_E_EXCEPTION with its words, and nothing else gets out.
+  // Each member that can fail runs through Guarded: a Failure reaches the
+  // editor as DISP_E_EXCEPTION with its words, and nothing else gets out.
   HRESULT STDMETHODCALLTYPE get_FormDisplayed(VARIANT_BOOL* value) override;
   HRESULT STDMETHODCALLTYPE put_FormDisplayed(VARIANT_BOOL value) override;
   HRESULT STDMETHODCALLTYPE get_MenuHandler(IDispatch** value) override;

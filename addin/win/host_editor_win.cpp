@@ -71,7 +71,10 @@ std::shared_ptr<WinMenuItem> WinHostEditor::AddMenuItem(std::u16string_view capt
     win::Dispatch control =
         win::Dispatch(bar).GetObject(u"Controls").GetObject(u"Add", {win::Variant(SHORT{1})});
     control.Put(u"Caption", win::Variant(caption));
-    return std::make_shared<WinMenuItem>(std::move(control));
+    auto item = std::make_shared<WinMenuItem>(std::move(control));
+    std::erase_if(menuItems_, [](const auto& made) { return made.expired(); });
+    menuItems_.push_back(item);
+    return item;
   } catch (...) {
     return nullptr;
   }
@@ -79,12 +82,12 @@ std::shared_ptr<WinMenuItem> WinHostEditor::AddMenuItem(std::u16string_view capt
 
 std::shared_ptr<EventSubscription> WinHostEditor::CommandBarEvents(const std::shared_ptr<MenuItem>& item,
                                                                    std::function<void()> onClick) {
-  auto* control = dynamic_cast<WinMenuItem*>(item.get());
+  IDispatch* control = nullptr;
+  for (const auto& made : menuItems_) {
+    if (const auto mine = made.lock(); mine && mine.get() == item.get()) control = mine->Object();
+  }
   auto source =
-      code_.Object()
-          .GetObject(u"Events")
-          .Get(u"CommandBarEvents", {win::Variant(control != nullptr ? control->Object() : nullptr)})
-          .ToDispatch();
+      code_.Object().GetObject(u"Events").Get(u"CommandBarEvents", {win::Variant(control)}).ToDispatch();
   auto subscription = std::make_shared<ClickSubscription>(std::move(source), std::move(onClick));
   if (subscribed_) subscribed_(subscription);
   return subscription;

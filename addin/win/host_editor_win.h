@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "addin/connection.h"
 #include "host/win/dispatch.h"
@@ -70,6 +71,8 @@ class WinHostEditor : public HostEditor {
  private:
   win::WinVbe code_;
   SubscribedHandler subscribed_;
+  // The menu items made here, to find the control behind one handed back.
+  std::vector<std::weak_ptr<WinMenuItem>> menuItems_;
 };
 
 }  // namespace tamvo::addin
