@@ -31,25 +31,25 @@ CommandDialog& Connection::Dialog() const {
 }
 
 void Connection::OnConnection(const std::function<std::shared_ptr<HostEditor>()>& application,
-                              std::int32_t connectMode) {
+                              ConnectMode connectMode) {
   try {
     events_.InitEventTable();
     hostVbe_ = application();
     if (!hostVbe_) throw Failure(std::u16string(kObjectNotSet));
-    if (connectMode == 2) {
+    if (connectMode == ConnectMode::External) {
       Show();
     } else {
       menuControl_ = hostVbe_->AddToAddInCommandBar(kMenuCaption);
       menuHandler_ = hostVbe_->CommandBarEvents(menuControl_, [this] { MenuHandler_Click(); });
     }
-    if (connectMode == 0 &&
+    if (connectMode == ConnectMode::AfterStartup &&
         settings_.GetSetting(kApplicationTitle, u"Settings", u"DisplayOnConnect", u"0") == u"1") {
       Show();
     }
   } catch (const Failure& failure) {
-    ui_.MsgBox(failure.Description(), 0);
+    ui_.MsgBox(failure.Description(), kMsgBoxOkOnly);
   } catch (const std::exception& failure) {
-    ui_.MsgBox(FromUtf8(failure.what()), 0);
+    ui_.MsgBox(FromUtf8(failure.what()), kMsgBoxOkOnly);
   }
 }
 

@@ -20,6 +20,16 @@ namespace tamvo {
 inline constexpr std::u16string_view kMenuCaption = u"コメント挿入(&C)";
 inline constexpr std::u16string_view kApplicationTitle = u"tamvo";
 
+// How the editor connects the add-in, its ext_ConnectMode. It may send
+// values beyond these; they are its own, and count as any mode but the two
+// that the connection tells apart (AfterStartup, External).
+enum class ConnectMode : std::int32_t {
+  AfterStartup = 0,
+  Startup = 1,
+  External = 2,
+  CommandLine = 3,
+};
+
 // The menu item on the editor's "Add-Ins" bar.
 class MenuItem {
  public:
@@ -81,8 +91,7 @@ class Connection {
   // application gives the editor; a failure there, like any other failure
   // while connecting, is shown in a message box and ends the connection's
   // work (the editor is told all is well).
-  void OnConnection(const std::function<std::shared_ptr<HostEditor>()>& application,
-                    std::int32_t connectMode);
+  void OnConnection(const std::function<std::shared_ptr<HostEditor>()>& application, ConnectMode connectMode);
   void OnDisconnection();
   // Creates the dialog on first use, centres it over the main window and
   // shows it; a step that fails is skipped.

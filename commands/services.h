@@ -10,6 +10,7 @@
 namespace tamvo {
 
 // Message box flags, as the platform's message box takes them.
+inline constexpr std::int32_t kMsgBoxOkOnly = 0;    // OK button, no icon
 inline constexpr std::int32_t kMsgBoxWarning = 48;  // warning icon, OK button
 
 class Ui {

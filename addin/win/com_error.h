@@ -1,10 +1,12 @@
 #pragma once
 // Errors inside the DLL travel as exceptions; every entry point that COM or
-// Windows calls turns them back into an HRESULT.
+// Windows calls runs its body through Guarded, which turns them back into an
+// HRESULT and lets none of them into the editor.
 
 #include <windows.h>
 
 #include <stdexcept>
+#include <type_traits>
 
 namespace tamvo::addin {
 
@@ -27,6 +29,29 @@ inline void ThrowIfError(LSTATUS status) {
 }
 
 // Call only inside a catch block: the HRESULT for the exception in flight.
-HRESULT CurrentExceptionResult() noexcept;
+// A Failure is DISP_E_EXCEPTION, its description the thread's error info
+// (what IErrorInfo and ITypeInfo::Invoke hand the editor, so that it shows
+// the words and not "Automation error"), tagged with the interface iid,
+// and copied into *exception when the caller is IDispatch::Invoke. A
+// ComError is its own HRESULT, std::bad_alloc E_OUTOFMEMORY, anything else
+// E_FAIL; these leave no error info behind that a later failure could seem
+// to have.
+HRESULT CurrentExceptionResult(REFIID iid = GUID_NULL, EXCEPINFO* exception = nullptr) noexcept;
+
+// Runs body, which returns nothing (success) or an HRESULT, at an edge where
+// COM or Windows calls into the DLL: no exception passes it.
+template <class Body>
+HRESULT Guarded(REFIID iid, Body&& body, EXCEPINFO* exception = nullptr) noexcept {
+  try {
+    if constexpr (std::is_void_v<std::invoke_result_t<Body&>>) {
+      body();
+      return S_OK;
+    } else {
+      return body();
+    }
+  } catch (...) {
+    return CurrentExceptionResult(iid, exception);
+  }
+}
 
 }  // namespace tamvo::addin

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "addin/dialog_layout.h"
+#include "addin/win/com_error.h"
+#include "addin/win/screen_scale.h"
 #include "addin/win/wide_text.h"
 #include "engine/failure.h"
+#include "engine/unique_handle.h"
 
 namespace tamvo::addin {
 
@@ -29,20 +31,8 @@ HINSTANCE ThisModule() {
   return module;
 }
 
-struct ScreenScale {
-  double twipsPerPixelX;
-  double twipsPerPixelY;
-
-  static ScreenScale Current() {
-    HDC screen = GetDC(nullptr);
-    const int x = GetDeviceCaps(screen, LOGPIXELSX);
-    const int y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return {1440.0 / std::max(x, 1), 1440.0 / std::max(y, 1)};
-  }
-  int PixelsX(double twips) const { return static_cast<int>(std::lround(twips / twipsPerPixelX)); }
-  int PixelsY(double twips) const { return static_cast<int>(std::lround(twips / twipsPerPixelY)); }
-};
+using Font = UniqueHandle<HFONT, DeleteObject>;
+using Hook = UniqueHandle<HHOOK, UnhookWindowsHookEx>;
 
 class WinCommandDialog : public CommandDialog {
  public:
@@ -53,13 +43,13 @@ class WinCommandDialog : public CommandDialog {
     Load();
     RECT frame{};
     GetWindowRect(window_, &frame);
-    return static_cast<float>((frame.right - frame.left) * ScreenScale::Current().twipsPerPixelX);
+    return static_cast<float>(ScreenScale::Current().TwipsX(frame.right - frame.left));
   }
   float Height() override {
     Load();
     RECT frame{};
     GetWindowRect(window_, &frame);
-    return static_cast<float>((frame.bottom - frame.top) * ScreenScale::Current().twipsPerPixelY);
+    return static_cast<float>(ScreenScale::Current().TwipsY(frame.bottom - frame.top));
   }
   void SetLeft(float twips) override {
     Load();
@@ -90,13 +80,14 @@ class WinCommandDialog : public CommandDialog {
  private:
   void Load();
   void cmdExec_Click(int index);
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
 
   Connection& connection_;
   HWND window_ = nullptr;
-  HFONT font_ = nullptr;
-  HHOOK hook_ = nullptr;
+  Font font_;
+  Hook hook_;
   bool firstShowing_ = false;
 
   // The dialog whose keys the hook routes; one add-in, one dialog per thread.
@@ -134,7 +125,7 @@ void WinCommandDialog::Load() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
   }
 
   // Creation order is tab order.
@@ -159,14 +150,14 @@ void WinCommandDialog::Load() {
         reinterpret_cast<HMENU>(
             static_cast<INT_PTR>((button ? kFirstButtonId : kFirstFrameId) + control.index)),
         module, nullptr);
-    if (child != nullptr && font_ != nullptr)
-      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (child != nullptr && font_)
+      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
 
   // The editor's message loop doesn't know this window: Tab and the access
   // keys reach it through a hook on this thread.
   keyboardOwner_ = this;
-  hook_ = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
+  hook_.reset(SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId()));
 }
 
 void WinCommandDialog::cmdExec_Click(int index) {
@@ -187,24 +178,28 @@ LRESULT CALLBACK WinCommandDialog::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* dialog = reinterpret_cast<WinCommandDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (dialog == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Guarded(GUID_NULL, [&] { result = dialog->OnMessage(window, message, wParam, lParam); });
+  return result;
+}
+
+LRESULT WinCommandDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
       const int index = LOWORD(wParam) - kFirstButtonId;
-      if (HIWORD(wParam) == BN_CLICKED && index >= 0 && index < 6) dialog->cmdExec_Click(index);
+      if (HIWORD(wParam) == BN_CLICKED && index >= 0 && index < 6) cmdExec_Click(index);
       return 0;
     }
     case WM_CLOSE:
-      dialog->Unload();
+      Unload();
       return 0;
     case WM_DESTROY:
-      if (dialog->hook_ != nullptr) UnhookWindowsHookEx(dialog->hook_);
-      dialog->hook_ = nullptr;
-      if (keyboardOwner_ == dialog) keyboardOwner_ = nullptr;
+      hook_.reset();
+      if (keyboardOwner_ == this) keyboardOwner_ = nullptr;
       return 0;
     case WM_NCDESTROY:
-      if (dialog->font_ != nullptr) DeleteObject(dialog->font_);
-      dialog->font_ = nullptr;
-      dialog->window_ = nullptr;
+      font_.reset();
+      window_ = nullptr;
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       // The class goes with its last window, so an unloaded DLL leaves none behind.
       UnregisterClassW(kWindowClass, ThisModule());

@@ -4,31 +4,31 @@
 // connects and disconnects it.
 
 #include <oaidl.h>
-#include <wrl/client.h>
 
-#include <atomic>
+#include <memory>
 
 #include "addin/connection.h"
+#include "addin/win/com_object.h"
 #include "addin/win/dual_dispatch.h"
 #include "addin/win/extensibility.h"
+#include "addin/win/host_editor_win.h"
 #include "addin/win/registry_settings_win.h"
-#include "addin/win/server_module.h"
 #include "addin/win/tamvix.h"
 #include "addin/win/type_library.h"
 #include "addin/win/win_ui.h"
 
 namespace tamvo::addin {
 
-class Connect final : public DualDispatch<_Connect, LoadConnectTypeInfo>,
-                      public DualDispatch<IDTExtensibility2, LoadExtensibilityTypeInfo> {
+class Connect final
+    : public ComObject<DualDispatch<_Connect, LoadConnectTypeInfo>,
+                       DualDispatch<IDTExtensibility2, LoadExtensibilityTypeInfo>, ISupportErrorInfo> {
  public:
   // A new object's interface iid, as IClassFactory::CreateInstance gives it.
-  static HRESULT Create(REFIID iid, void** object) noexcept;
+  static HRESULT Create(REFIID iid, void** object) noexcept { return CreateComObject<Connect>(iid, object); }
+  Connect();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
+  // Each member that can fail runs through Guarded: a Failure reaches the
+  // editor as DISP_E_EXCEPTION with its words, and nothing else gets out.
   HRESULT STDMETHODCALLTYPE get_FormDisplayed(VARIANT_BOOL* value) override;
   HRESULT STDMETHODCALLTYPE put_FormDisplayed(VARIANT_BOOL value) override;
   HRESULT STDMETHODCALLTYPE get_MenuHandler(IDispatch** value) override;
@@ -43,16 +43,20 @@ class Connect final : public DualDispatch<_Connect, LoadConnectTypeInfo>,
   HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override;
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
 
- private:
-  Connect();
-  ~Connect() = default;
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
-  ObjectCount objectCount_;
-  std::atomic<ULONG> references_{1};
+ private:
+  ~Connect() override = default;
+
   RegistrySettings settings_;
   WinUi ui_;
   // What the add-in does; this class only adapts COM to it.
   Connection connection_{ui_, settings_};
+  // The Windows objects behind the connection's portable ones, kept as they
+  // were made: the editor of the last connection, and the click events that
+  // MenuHandler reads (the connection owns them).
+  std::shared_ptr<WinHostEditor> editor_;
+  std::weak_ptr<ClickSubscription> menuHandler_;
 };
 
 }  // namespace tamvo::addin

@@ -25,20 +25,6 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, void** object) {
   return CreateConnectFactory(iid, object);
 }
 
-STDAPI DllRegisterServer() {
-  try {
-    RegisterServer();
-    return S_OK;
-  } catch (...) {
-    return CurrentExceptionResult();
-  }
-}
+STDAPI DllRegisterServer() { return Guarded(GUID_NULL, RegisterServer); }
 
-STDAPI DllUnregisterServer() {
-  try {
-    UnregisterServer();
-    return S_OK;
-  } catch (...) {
-    return CurrentExceptionResult();
-  }
-}
+STDAPI DllUnregisterServer() { return Guarded(GUID_NULL, UnregisterServer); }

@@ -14,6 +14,8 @@ namespace tamvo::addin {
 template <class Interface, HRESULT (*LoadTypeInfo)(ITypeInfo**)>
 class DualDispatch : public Interface {
  public:
+  using ComInterface = Interface;
+
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
     *count = 1;

@@ -1,40 +1,27 @@
 #include "addin/win/host_editor_win.h"
 
-#include <atomic>
-
+#include "addin/win/com_object.h"
 #include "addin/win/command_dialog_win.h"
+#include "addin/win/screen_scale.h"
 #include "engine/failure.h"
+
+// _dispCommandBarControlEvents, the dispatch interface of a command bar
+// control's events: Click is DISPID 1. An IDispatch of this id is a sink.
+MIDL_INTERFACE("0002E131-0000-0000-C000-000000000046")
+CommandBarControlEvents : public IDispatch{};
+__CRT_UUID_DECL(CommandBarControlEvents, 0x0002E131, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                0x46)
 
 namespace tamvo::addin {
 
 namespace {
 
-// _dispCommandBarControlEvents, the dispatch interface of a command bar
-// control's events: Click is DISPID 1.
-constexpr IID kCommandBarControlEvents = {
-    0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr DISPID kClick = 1;
 
-class ClickSink final : public IDispatch {
+class ClickSink final : public ComObject<CommandBarControlEvents> {
  public:
   explicit ClickSink(std::function<void()> onClick) : onClick_(std::move(onClick)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kCommandBarControlEvents) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count != nullptr) *count = 0;
     return S_OK;
@@ -45,27 +32,17 @@ class ClickSink final : public IDispatch {
   }
   // Click(CommandBarControl, handled, CancelDefault): the arguments are left
   // as the editor passed them.
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* exception,
                                    UINT*) override {
     if (id != kClick) return S_OK;
-    try {
-      onClick_();
-    } catch (...) {
-    }
-    return S_OK;
+    return Guarded(__uuidof(CommandBarControlEvents), onClick_, exception);
   }
 
  private:
-  std::function<void()> onClick_;
-  std::atomic<ULONG> references_{1};
-};
+  ~ClickSink() override = default;
 
-float TwipsPerPixel(int axis) {
-  HDC screen = GetDC(nullptr);
-  const int pixelsPerInch = screen != nullptr ? GetDeviceCaps(screen, axis) : 0;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return pixelsPerInch > 0 ? 1440.0f / static_cast<float>(pixelsPerInch) : 0.0f;
-}
+  std::function<void()> onClick_;
+};
 
 }  // namespace
 
@@ -73,11 +50,11 @@ ClickSubscription::ClickSubscription(Microsoft::WRL::ComPtr<IDispatch> source, s
     : source_(std::move(source)) {
   Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
   if (!source_ || FAILED(source_.As(&container)) ||
-      FAILED(container->FindConnectionPoint(kCommandBarControlEvents, &point_))) {
+      FAILED(container->FindConnectionPoint(__uuidof(CommandBarControlEvents), &point_))) {
     throw Failure(u"Object doesn't support this property or method");
   }
   Microsoft::WRL::ComPtr<IDispatch> sink;
-  sink.Attach(new ClickSink(std::move(onClick)));
+  ThrowIfFailed(CreateComObject<ClickSink>(IID_PPV_ARGS(&sink), std::move(onClick)));
   if (FAILED(point_->Advise(sink.Get(), &cookie_))) {
     throw Failure(u"Object doesn't support this property or method");
   }
@@ -87,14 +64,17 @@ ClickSubscription::~ClickSubscription() {
   if (point_ && cookie_ != 0) point_->Unadvise(cookie_);
 }
 
-std::shared_ptr<MenuItem> WinHostEditor::AddToAddInCommandBar(std::u16string_view caption) {
+std::shared_ptr<WinMenuItem> WinHostEditor::AddMenuItem(std::u16string_view caption) {
   try {
     auto bar = code_.Object().GetObject(u"CommandBars").Get(u"Item", {win::Variant(u"Add-Ins")}).ToDispatch();
     if (!bar) return nullptr;
     win::Dispatch control =
         win::Dispatch(bar).GetObject(u"Controls").GetObject(u"Add", {win::Variant(SHORT{1})});
     control.Put(u"Caption", win::Variant(caption));
-    return std::make_shared<WinMenuItem>(std::move(control));
+    auto item = std::make_shared<WinMenuItem>(std::move(control));
+    std::erase_if(menuItems_, [](const auto& made) { return made.expired(); });
+    menuItems_.push_back(item);
+    return item;
   } catch (...) {
     return nullptr;
   }
@@ -102,13 +82,15 @@ std::shared_ptr<MenuItem> WinHostEditor::AddToAddInCommandBar(std::u16string_vie
 
 std::shared_ptr<EventSubscription> WinHostEditor::CommandBarEvents(const std::shared_ptr<MenuItem>& item,
                                                                    std::function<void()> onClick) {
-  auto* control = dynamic_cast<WinMenuItem*>(item.get());
+  IDispatch* control = nullptr;
+  for (const auto& made : menuItems_) {
+    if (const auto mine = made.lock(); mine && mine.get() == item.get()) control = mine->Object();
+  }
   auto source =
-      code_.Object()
-          .GetObject(u"Events")
-          .Get(u"CommandBarEvents", {win::Variant(control != nullptr ? control->Object() : nullptr)})
-          .ToDispatch();
-  return std::make_shared<ClickSubscription>(std::move(source), std::move(onClick));
+      code_.Object().GetObject(u"Events").Get(u"CommandBarEvents", {win::Variant(control)}).ToDispatch();
+  auto subscription = std::make_shared<ClickSubscription>(std::move(source), std::move(onClick));
+  if (subscribed_) subscribed_(subscription);
+  return subscription;
 }
 
 WindowRect WinHostEditor::MainWindow() {
@@ -117,9 +99,9 @@ WindowRect WinHostEditor::MainWindow() {
           window.Get(u"Height").ToLong()};
 }
 
-float WinHostEditor::TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
+float WinHostEditor::TwipsPerPixelX() { return ScreenScale::Current().twipsPerPixelX; }
 
-float WinHostEditor::TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+float WinHostEditor::TwipsPerPixelY() { return ScreenScale::Current().twipsPerPixelY; }
 
 std::unique_ptr<CommandDialog> WinHostEditor::NewCommandDialog(Connection& connection) {
   return CreateCommandDialog(connection);

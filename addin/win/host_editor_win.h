@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "addin/connection.h"
 #include "host/win/dispatch.h"
@@ -45,10 +46,19 @@ class ClickSubscription : public EventSubscription {
 
 class WinHostEditor : public HostEditor {
  public:
-  explicit WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe) : code_(win::Dispatch(std::move(vbe))) {}
+  // subscribed hears of every ClickSubscription this editor makes, for the
+  // one who must hand its source back out (Connect's MenuHandler).
+  using SubscribedHandler = std::function<void(const std::shared_ptr<ClickSubscription>&)>;
+
+  WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe, SubscribedHandler subscribed)
+      : code_(win::Dispatch(std::move(vbe))), subscribed_(std::move(subscribed)) {}
 
   std::shared_ptr<CodePane> ActiveCodePane() override { return code_.ActiveCodePane(); }
-  std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override;
+  std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override {
+    return AddMenuItem(caption);
+  }
+  // AddToAddInCommandBar, typed as made.
+  std::shared_ptr<WinMenuItem> AddMenuItem(std::u16string_view caption);
   std::shared_ptr<EventSubscription> CommandBarEvents(const std::shared_ptr<MenuItem>& item,
                                                       std::function<void()> onClick) override;
   WindowRect MainWindow() override;
@@ -61,6 +71,9 @@ class WinHostEditor : public HostEditor {
 
  private:
   win::WinVbe code_;
+  SubscribedHandler subscribed_;
+  // The menu items made here, to find the control behind one handed back.
+  std::vector<std::weak_ptr<WinMenuItem>> menuItems_;
 };
 
 }  // namespace tamvo::addin

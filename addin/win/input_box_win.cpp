@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "addin/connection.h"
+#include "addin/win/com_error.h"
 #include "addin/win/wide_text.h"
 
 namespace tamvo::addin {
@@ -54,7 +55,7 @@ struct BoxState {
   std::wstring text;
 };
 
-INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR OnBoxMessage(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrW(box, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
@@ -83,6 +84,12 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  INT_PTR handled = FALSE;
+  Guarded(GUID_NULL, [&] { handled = OnBoxMessage(box, message, wParam, lParam); });
+  return handled;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "addin/win/user_registry.h"
 #include "addin/win/wide_text.h"
 #include "engine/failure.h"
+#include "host/win/bstr.h"
 
 // In the import library, but declared by no mingw-w64 header.
 extern "C" {
@@ -81,7 +82,7 @@ bool TypeLibraryRegistered() {
   BSTR path = nullptr;
   const HRESULT result =
       QueryPathOfRegTypeLib(LIBID_tamvix, kLibraryMajor, kLibraryMinor, LOCALE_NEUTRAL, &path);
-  SysFreeString(path);
+  const win::Bstr owned(path);
   return SUCCEEDED(result);
 }
 

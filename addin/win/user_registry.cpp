@@ -2,21 +2,17 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 #include "addin/win/com_error.h"
 #include "addin/win/wide_text.h"
+#include "engine/unique_handle.h"
 
 namespace tamvo::addin {
 namespace {
 
-struct KeyCloser {
-  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
 
 UniqueKey CreateUserKey(const std::u16string& path) {
   HKEY key = nullptr;

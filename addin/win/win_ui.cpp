@@ -6,6 +6,10 @@
 
 namespace tamvo::addin {
 
+// The portable names of message box flags are the platform's values.
+static_assert(kMsgBoxOkOnly == MB_OK);
+static_assert(kMsgBoxWarning == (MB_OK | MB_ICONWARNING));
+
 void WinUi::MsgBox(std::u16string_view text, std::int32_t flags) {
   MessageBoxW(owner_ ? owner_() : nullptr, ToWide(text).c_str(), ToWide(kApplicationTitle).c_str(),
               static_cast<UINT>(flags));

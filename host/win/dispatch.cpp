@@ -4,35 +4,27 @@
 #include <vector>
 
 #include "engine/failure.h"
+#include "host/win/bstr.h"
 
 namespace tamvo::win {
 
 namespace {
 
-std::u16string FromBstr(BSTR text) {
-  return text == nullptr ? std::u16string()
-                         : std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
-}
-
 // The description that the callee gave, through EXCEPINFO or IErrorInfo, or
 // the HRESULT when it gave none.
-std::u16string Describe(HRESULT result, EXCEPINFO& exception) {
+std::u16string Describe(HRESULT result, ExcepInfo& exception) {
   std::u16string description;
   if (result == DISP_E_EXCEPTION) {
     if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
-    description = FromBstr(exception.bstrDescription);
+    description = TextOf(exception.bstrDescription);
     if (FAILED(exception.scode)) result = exception.scode;
   } else {
     Microsoft::WRL::ComPtr<IErrorInfo> info;
     BSTR text = nullptr;
     if (GetErrorInfo(0, &info) == S_OK && info && SUCCEEDED(info->GetDescription(&text))) {
-      description = FromBstr(text);
+      description = Bstr(text).Text();
     }
-    SysFreeString(text);
   }
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
   if (!description.empty()) return description;
   char code[32];
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
@@ -54,9 +46,7 @@ Variant::Variant(SHORT value) noexcept : Variant() {
 }
 
 Variant::Variant(std::u16string_view text) : Variant() {
-  value_.bstrVal =
-      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
-  if (value_.bstrVal == nullptr) throw Failure(u"Out of memory");
+  value_.bstrVal = Bstr::Copy(text).release();
   value_.vt = VT_BSTR;
 }
 
@@ -96,22 +86,15 @@ Variant& Variant::operator=(Variant&& other) noexcept {
   return *this;
 }
 
-LONG Variant::ToLong() const {
-  VARIANT converted;
-  VariantInit(&converted);
-  const HRESULT result = VariantChangeType(&converted, const_cast<VARIANT*>(&value_), 0, VT_I4);
-  if (FAILED(result)) throw Failure(u"Type mismatch");
-  return converted.lVal;
-}
+LONG Variant::ToLong() const { return Converted(VT_I4).get()->lVal; }
 
-std::u16string Variant::ToString() const {
-  VARIANT converted;
-  VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value_), 0, VT_BSTR)))
+std::u16string Variant::ToString() const { return TextOf(Converted(VT_BSTR).get()->bstrVal); }
+
+Variant Variant::Converted(VARTYPE type) const {
+  Variant converted;
+  if (FAILED(VariantChangeType(converted.get(), const_cast<VARIANT*>(&value_), 0, type)))
     throw Failure(u"Type mismatch");
-  std::u16string text = FromBstr(converted.bstrVal);
-  VariantClear(&converted);
-  return text;
+  return converted;
 }
 
 Microsoft::WRL::ComPtr<IDispatch> Variant::ToDispatch() const {
@@ -135,7 +118,8 @@ Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_
   if (FAILED(result)) {
     throw Failure(u"Object doesn't support this property or method: " + std::u16string(name));
   }
-  // DISPPARAMS takes the arguments last to first.
+  // DISPPARAMS takes the arguments last to first; these copies borrow what
+  // args own, for the length of the call.
   std::vector<VARIANT> reversed(args.size());
   std::size_t i = args.size();
   for (const auto& arg : args) reversed[--i] = *arg.get();
@@ -146,7 +130,7 @@ Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_
     params.cNamedArgs = 1;
   }
   Variant value;
-  EXCEPINFO exception{};
+  ExcepInfo exception;
   UINT argumentError = 0;
   result = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                            flags == DISPATCH_PROPERTYPUT ? nullptr : value.get(), &exception, &argumentError);

@@ -40,6 +40,9 @@ class Variant {
   Microsoft::WRL::ComPtr<IDispatch> ToDispatch() const;
 
  private:
+  // This value coerced to type, as the editor's automation does.
+  Variant Converted(VARTYPE type) const;
+
   VARIANT value_;
 };
 

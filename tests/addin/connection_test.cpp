@@ -86,7 +86,7 @@ class FakeEditor : public HostEditor {
 // A connection to a fresh fake editor, with fake boxes and settings.
 class ConnectionTest : public ::testing::Test {
  protected:
-  void Connect(std::int32_t mode) {
+  void Connect(ConnectMode mode) {
     connection.OnConnection([this] { return editor; }, mode);
   }
 
@@ -98,7 +98,7 @@ class ConnectionTest : public ::testing::Test {
 };
 
 struct ModeCase {
-  std::int32_t mode;
+  ConnectMode mode;
   std::optional<std::u16string> displayOnConnect;
   std::vector<std::string> events;
 };
@@ -106,15 +106,15 @@ struct ModeCase {
 TEST(Connection, WhatEachConnectModeDoes) {
   const std::string menu = "menu added: " + ToUtf8(kMenuCaption);
   const ModeCase cases[] = {
-      {2, u"1", {"dialog created", "dialog shown"}},
-      {0, std::nullopt, {menu}},
-      {0, u"1", {menu, "dialog created", "dialog shown"}},
-      {0, u"01", {menu}},
-      {0, u" 1", {menu}},
-      {0, u"True", {menu}},
-      {1, u"1", {menu}},
-      {3, u"1", {menu}},
-      {-1, u"1", {menu}},
+      {ConnectMode::External, u"1", {"dialog created", "dialog shown"}},
+      {ConnectMode::AfterStartup, std::nullopt, {menu}},
+      {ConnectMode::AfterStartup, u"1", {menu, "dialog created", "dialog shown"}},
+      {ConnectMode::AfterStartup, u"01", {menu}},
+      {ConnectMode::AfterStartup, u" 1", {menu}},
+      {ConnectMode::AfterStartup, u"True", {menu}},
+      {ConnectMode::Startup, u"1", {menu}},
+      {ConnectMode::CommandLine, u"1", {menu}},
+      {ConnectMode{-1}, u"1", {menu}},
   };
   for (const auto& c : cases) {
     Journal journal;
@@ -125,7 +125,7 @@ TEST(Connection, WhatEachConnectModeDoes) {
     Connection connection(ui, settings);
     auto editor = std::make_shared<FakeEditor>(journal);
     connection.OnConnection([&] { return editor; }, c.mode);
-    EXPECT_EQ(journal.events, c.events) << "mode " << c.mode;
+    EXPECT_EQ(journal.events, c.events) << "mode " << static_cast<int>(c.mode);
     EXPECT_TRUE(connection.Events().EventTableReady());
     EXPECT_EQ(connection.HostVbe(), editor);
     EXPECT_TRUE(ui.messages.empty());
@@ -133,7 +133,7 @@ TEST(Connection, WhatEachConnectModeDoes) {
 }
 
 TEST_F(ConnectionTest, MenuClickShowsOneDialogCentredAgain) {
-  Connect(1);
+  Connect(ConnectMode::Startup);
   ASSERT_TRUE(editor->click);
   editor->click();
   EXPECT_FLOAT_EQ(journal.left, 7500);  // ((1000 - 3000/15) / 2 + 100) * 15
@@ -153,7 +153,7 @@ TEST_F(ConnectionTest, MenuClickShowsOneDialogCentredAgain) {
 }
 
 TEST_F(ConnectionTest, ShowSkipsTheStepsThatFail) {
-  Connect(1);
+  Connect(ConnectMode::Startup);
 
   editor->twipsPerPixelX = 0;
   connection.Show();
@@ -172,21 +172,22 @@ TEST_F(ConnectionTest, ShowSkipsTheStepsThatFail) {
 TEST_F(ConnectionTest, AFailureWhileConnectingIsShownWithFlagsZero) {
   settings.SaveSetting(u"tamvo", u"Settings", u"DisplayOnConnect", u"1");
   editor->hasAddInsBar = false;
-  Connect(0);
+  Connect(ConnectMode::AfterStartup);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].flags, 0);
+  EXPECT_EQ(ui.messages[0].flags, kMsgBoxOkOnly);
   EXPECT_EQ(ui.messages[0].text, u"Invalid procedure call or argument");
   EXPECT_TRUE(journal.events.empty()) << "the DisplayOnConnect check doesn't run";
   EXPECT_EQ(connection.HostVbe(), editor);
 
   Connection refused(ui, settings);
-  refused.OnConnection([]() -> std::shared_ptr<HostEditor> { throw Failure(u"not the editor"); }, 1);
+  refused.OnConnection([]() -> std::shared_ptr<HostEditor> { throw Failure(u"not the editor"); },
+                       ConnectMode::Startup);
   EXPECT_EQ(ui.messages.back().text, u"not the editor");
   refused.OnDisconnection();
 }
 
 TEST_F(ConnectionTest, DialogButtonsRunTheCommandsOnTheEditor) {
-  Connect(1);
+  Connect(ConnectMode::Startup);
   connection.RunCommand(Command::InsertAllProcComments);
   auto module = editor->ActiveCodePane()->CodeModule();
   EXPECT_EQ(module->Lines(1, module->CountOfLines()), u"\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub");

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "addin/win/extensibility.h"
+#include "addin/win/tamvix.h"
 #include "engine/text.h"
+#include "host/win/bstr.h"
 #include "tests/win/addin_fixture.h"
 
 namespace tamvo::test {
@@ -138,6 +140,42 @@ TEST_F(AddinTest, CancellingTheAuthorStillWritesTheHeader) {
   EXPECT_EQ(state.code.Module().LineText(5), u"' * @auther     ");
   EXPECT_EQ(Setting(L"tamv\\settings", L"auther"), L"");
   EXPECT_FALSE(DialogVisible());
+}
+
+// A failure inside the add-in reaches the editor as DISP_E_EXCEPTION with its
+// words, whether it calls late-bound or through the vtable, and not as a
+// bare "Automation error". Here: MenuHandler set to an object that is no
+// event source (the editor's VBE).
+TEST_F(AddinTest, AFailureCrossesTheComEdgeWithItsDescription) {
+  const std::u16string words = u"Object doesn't support this property or method";
+  Microsoft::WRL::ComPtr<_Connect> object;
+  ASSERT_EQ(connect.As(&object), S_OK);
+
+  wchar_t member[] = L"MenuHandler";
+  LPOLESTR names[] = {member};
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  VARIANT handler{};
+  handler.vt = VT_DISPATCH;
+  handler.pdispVal = vbe.Get();
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&handler, &put, 1, 1};
+  win::ExcepInfo exception;
+  EXPECT_EQ(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr,
+                           &exception, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(ToUtf8(win::TextOf(exception.bstrDescription)), ToUtf8(words));
+
+  SetErrorInfo(0, nullptr);
+  EXPECT_EQ(object->putref_MenuHandler(vbe.Get()), DISP_E_EXCEPTION);
+  Microsoft::WRL::ComPtr<ISupportErrorInfo> support;
+  ASSERT_EQ(connect.As(&support), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(__uuidof(_Connect)), S_OK);
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  BSTR description = nullptr;
+  ASSERT_EQ(info->GetDescription(&description), S_OK);
+  EXPECT_EQ(ToUtf8(win::Bstr(description).Text()), ToUtf8(words));
 }
 
 }  // namespace
