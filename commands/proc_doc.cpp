@@ -16,6 +16,47 @@ bool IsModuleNameTag(const DocTag& tag) {
 
 bool IsBlankChar(char16_t c) { return c == u' ' || c == u'\t'; }
 
+// What follows name in text, when text starts with the whole name.
+std::optional<std::u16string> AfterName(std::u16string_view text, std::u16string_view name) {
+  if (!text.starts_with(name)) return std::nullopt;
+  if (text.size() > name.size() && !IsBlankChar(text[name.size()]) && text[name.size()] != u':') {
+    return std::nullopt;
+  }
+  return std::u16string(text.substr(name.size()));
+}
+
+struct ParamMatch {
+  std::size_t index;
+  std::u16string type;
+  std::u16string rest;
+};
+
+// The parameter a @param stands for: first one without a tag yet whose name
+// the tag writes exactly as insert does (whatever the name holds: blanks, a
+// default, braces), then one whose name compares equal; failing those, one
+// that already has a tag (the match then tells a second tag for it).
+std::optional<ParamMatch> MatchParam(const DocTag& tag, const std::vector<std::u16string>& params,
+                                     const std::vector<std::u16string>& keys,
+                                     const std::vector<std::optional<std::size_t>>& taken) {
+  const std::u16string afterType = tag.name + tag.rest;
+  const std::u16string whole = tag.type + afterType;
+  const std::u16string key = ParamKey(tag.name);
+  for (const bool free : {true, false}) {
+    for (std::size_t p = 0; p < params.size(); ++p) {
+      if (free == taken[p].has_value()) continue;
+      if (auto rest = AfterName(afterType, params[p])) return ParamMatch{p, tag.type, std::move(*rest)};
+      if (auto rest = AfterName(whole, params[p]); rest && !tag.type.empty()) {
+        return ParamMatch{p, {}, std::move(*rest)};
+      }
+    }
+    for (std::size_t p = 0; p < params.size(); ++p) {
+      if (free == taken[p].has_value()) continue;
+      if (!key.empty() && EqualsIgnoreCase(keys[p], key)) return ParamMatch{p, tag.type, tag.rest};
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 ProcDoc ReadProcDoc(CodeModule& module, const ProcLines& proc) {
@@ -47,22 +88,22 @@ TagMatch MatchTags(const DocBlock& block, ProcKind kind, std::u16string_view dec
   std::vector<std::u16string> keys;
   for (const auto& param : match.params) keys.push_back(ParamKey(param));
   match.paramTag.resize(match.params.size());
+  match.paramType.resize(match.params.size());
+  match.paramRest.resize(match.params.size());
 
   for (std::size_t t = 0; t < block.tags.size(); ++t) {
     const DocTag& tag = block.tags[t];
     switch (tag.kind) {
       case DocTagKind::Param: {
-        const std::u16string key = ParamKey(tag.name);
-        std::optional<std::size_t> param;
-        for (std::size_t p = 0; p < keys.size() && !param; ++p) {
-          if (!key.empty() && EqualsIgnoreCase(keys[p], key)) param = p;
-        }
-        if (!param) {
-          match.staleParams.push_back(t);
-        } else if (match.paramTag[*param]) {
+        const auto param = MatchParam(tag, match.params, keys, match.paramTag);
+        if (param && !match.paramTag[param->index]) {
+          match.paramTag[param->index] = t;
+          match.paramType[param->index] = param->type;
+          match.paramRest[param->index] = param->rest;
+        } else if (param) {
           match.others.push_back(t);
         } else {
-          match.paramTag[*param] = t;
+          match.staleParams.push_back(t);
         }
         break;
       }

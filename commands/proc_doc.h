@@ -32,7 +32,11 @@ struct TagMatch {
   bool isProperty = false;
   std::vector<std::u16string> params;                // as insert writes them, in declaration order
   std::vector<std::optional<std::size_t>> paramTag;  // per parameter
-  std::vector<std::size_t> staleParams;              // @param naming no parameter
+  // Per parameter with a tag: its type in braces and what follows its name,
+  // to write after insert's "@param" and name.
+  std::vector<std::u16string> paramType;
+  std::vector<std::u16string> paramRest;
+  std::vector<std::size_t> staleParams;  // @param naming no parameter
   // Exactly one stale @param and one parameter without one: a rename.
   std::optional<std::size_t> renamedTag;
   std::optional<std::size_t> renamedParam;

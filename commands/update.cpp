@@ -63,8 +63,8 @@ class BlockBuilder {
   const DocBlock& block_;
 };
 
-std::u16string ParamLine(const DocTag& tag, std::u16string_view name) {
-  return u"' * @param " + tag.type + std::u16string(name) + tag.rest;
+std::u16string ParamLine(std::u16string_view type, std::u16string_view name, std::u16string_view rest) {
+  return u"' * @param " + std::u16string(type) + std::u16string(name) + std::u16string(rest);
 }
 
 void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, const EventTable& events,
@@ -81,10 +81,11 @@ void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, cons
 
   auto params = [&](bool addMissing) {
     for (std::size_t p = 0; p < match.params.size(); ++p) {
-      std::optional<std::size_t> tag = match.paramTag[p];
-      if (!tag && match.renamedParam == p) tag = match.renamedTag;
-      if (tag) {
-        out.Tag(*tag, ParamLine(block.tags[*tag], match.params[p]));
+      if (const auto tag = match.paramTag[p]) {
+        out.Tag(*tag, ParamLine(match.paramType[p], match.params[p], match.paramRest[p]));
+      } else if (match.renamedParam == p) {
+        const DocTag& renamed = block.tags[*match.renamedTag];
+        out.Tag(*match.renamedTag, ParamLine(renamed.type, match.params[p], renamed.rest));
       } else if (addMissing) {
         out.lines.push_back(u"' * @param " + match.params[p]);
       }

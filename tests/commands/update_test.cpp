@@ -113,7 +113,8 @@ TEST(UpdateAll, ChangesNothingAfterInsertAll) {
       u"Option Explicit\n'@Folder(\"x\")\nPrivate Sub Form_Load()\nEnd Sub\n' old\n'@TestMethod\n"
       u"Public Function Join3(ByVal a As String, _\n  Optional b = \"x\", ParamArray c()) As String\n"
       u"End Function\nProperty Get V()\nEnd Property\nProperty Set V(o As Object)\nEnd Property\n"
-      u"#If X Then\nSub D()\nEnd Sub\n#Else\nSub D()\nEnd Sub\n#End If\n";
+      u"#If X Then\nSub D()\nEnd Sub\n#Else\nSub D()\nEnd Sub\n#End If\n"
+      u"Sub W(a b, {x}, Optional s = \"p q\", a)\nEnd Sub\n";
   Editor editor(module);
   editor.commands.InsertAllProcComments();
   const std::u16string inserted = editor.Text();
