@@ -4,6 +4,7 @@
 # then passes. Offline: the hooks are of language system.
 #   pre_commit_hooks.sh TAMVO_BIN_DIR SOURCE_DIR
 set -euo pipefail
+command -v pre-commit >/dev/null || { echo "pre-commit is not installed (scripts/install-deps)"; exit 1; }
 bin=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
 work=$(mktemp -d)
