@@ -20,7 +20,9 @@ LineNumber ModuleHeaderEnd(CodeModule& module, LineNumber searchEnd) {
   for (LineNumber line = 2; line <= searchEnd; ++line) {
     const std::u16string text = module.Lines(line, 1);
     if (text == u"' */") return named ? line : 0;
-    if (!IsBlankOrCommentLine(text)) return 0;
+    // A second opening line: the first never closed, and what closes here
+    // is a procedure's block.
+    if (!IsBlankOrCommentLine(text) || text == u"'/**") return 0;
     named = named || text.starts_with(u"' * @modulename ");
   }
   return 0;

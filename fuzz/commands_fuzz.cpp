@@ -69,7 +69,7 @@ std::vector<std::u16string> Layout(MemoryModule& module) {
     ProcKind kind = ProcKind::Proc;
     const std::u16string name = module.ProcOfLine(line, kind);
     layout.push_back(name.empty() ? u"-"
-                                  : name + u'/' + FromUtf8(std::to_string(kind)) + u'@' +
+                                  : name + u'/' + FromUtf8(std::to_string(static_cast<int>(kind))) + u'@' +
                                         FromUtf8(std::to_string(module.ProcStartLine(name, kind))) + u':' +
                                         FromUtf8(std::to_string(module.ProcBodyLine(name, kind))));
   }

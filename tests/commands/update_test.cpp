@@ -102,6 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
             u"#If VBA7 Then\n\n'/**\n' * .\n' * @return \n' */\nFunction T() As LongPtr\nEnd Function\n"
             u"#Else\n\n'/**\n' * .\n' * @return \n' */\nFunction T() As Long\nEnd Function\n#End If\n",
             {}},
+        UpdateCase{"a header that never closes is no header around the new block",
+                   u"'/**\n' * @modulename M\n' *x\nSub A()\nEnd Sub\n",
+                   u"'/**\n' * @modulename M\n' *x\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n",
+                   {}},
         UpdateCase{
             "a module header is no procedure's block",
             u"'/**\n' * Tools.\n' * @modulename Module1\n' */\nSub A()\nEnd Sub\n",
