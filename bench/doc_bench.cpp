@@ -14,14 +14,14 @@ namespace tamvo {
 namespace {
 
 // The generated module with a written block above each procedure, one the
-// update has work on: a description to keep, a stale @param to remove, a
-// parameter and the @return to add.
+// update has work on: a description to keep, two stale @param to remove (one
+// alone would be a rename), a parameter and the @return to add.
 std::vector<std::u16string> DocumentedModule(std::int64_t lines) {
   std::vector<std::u16string> documented;
   for (auto& line : bench::GeneratedModule(lines)) {
     if (line == u"' 古いコメント") {
       documented.insert(documented.end(), {u"'/**", u"' * 合計を数える.", u"' * @param a - 足す数",
-                                           u"' * @param gone - 古い", u"' */"});
+                                           u"' * @param gone - 古い", u"' * @param old", u"' */"});
     } else {
       documented.push_back(std::move(line));
     }
