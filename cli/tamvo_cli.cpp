@@ -12,6 +12,8 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/lint_files.h"
+#include "cli/run_report.h"
 #include "cli/settings_file.h"
 #include "commands/commands.h"
 #include "engine/failure.h"
@@ -36,6 +38,9 @@ struct Request {
   std::string codePage = "CP932";
   EncodingChoice encodingChoice = EncodingChoice::Detect;
   std::vector<std::string> files;
+  // tamvo lint, which reads files but runs no command on them.
+  bool linting = false;
+  LintRequest lint;
 };
 
 // The user's side of a run: failures are collected for the error output, and
@@ -159,6 +164,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
       {"delete-all", Command::DeleteAllProcComments, false, "remove the comments of every procedure"},
       {"delete-header", Command::DeleteModuleHeader, false,
        "remove the comment lines at the top of the module"},
+      {"update-proc", Command::UpdateCurrentProcComment, true,
+       "bring the block of the procedure at line N in line with its declaration"},
+      {"update-all", Command::UpdateAllProcComments, false, "bring every procedure's block in line"},
+      {"update-header", Command::UpdateModuleHeader, false,
+       "set the header's @modulename, or write a header"},
   };
   for (const auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.help);
@@ -171,11 +181,23 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
           ->required()
           ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     }
-    if (command.command == Command::InsertModuleHeader) {
+    if (command.command == Command::InsertModuleHeader || command.command == Command::UpdateModuleHeader) {
       sub->add_option("--author", request.author, "the author to write and remember");
     }
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
+
+  CLI::App* lintCommand =
+      app.add_subcommand("lint", "report missing and stale documentation; change nothing");
+  lintCommand->callback([&request] { request.linting = true; });
+  lintCommand->add_option("--scope", request.lint.scope, "missing-doc for all procedures or only public ones")
+      ->check(CLI::IsMember({"all", "public"}));
+  lintCommand->add_option("--disable", request.lint.disabled, "rules to turn off, RULE[,RULE]")
+      ->delimiter(',');
+  lintCommand->add_option("--format", request.lint.format, "text or json")
+      ->check(CLI::IsMember({"text", "json"}));
+  lintCommand->add_option("FILE", request.lint.files, "exported module files; - for standard input")
+      ->required();
 
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
@@ -216,6 +238,10 @@ std::optional<std::string> ResolveEncoding(Request& request) {
 
 // The usage rules CLI11 can't say; the message when one is broken.
 std::optional<std::string> CheckRequest(Request& request) {
+  if (request.linting) {
+    if (request.inPlace || request.check) return "lint changes nothing: -i and --check don't go with it";
+    return ResolveEncoding(request);
+  }
   if (!request.inPlace && !request.check && request.files.size() != 1) {
     return "without -i or --check give exactly one FILE";
   }
@@ -240,8 +266,9 @@ std::string ReadStandardInput(std::istream& in) {
 std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& shownName, const Request& request,
                                        CliUi& ui, Settings& settings, const CliEnvironment& env) {
   MemoryVbe vbe(file.Module());
+  LineNumber line = 0;
   if (request.needsLine) {
-    const LineNumber line = file.ModuleLineOfFileLine(request.line);
+    line = file.ModuleLineOfFileLine(request.line);
     ProcKind kind = ProcKind::Proc;
     if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
       env.err << "tamvo: " << shownName << ": line " << request.line
@@ -252,8 +279,11 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
   }
   EventTable events;
   events.InitEventTable();
+  const RunReport report(request.command, file, line, events);
   ui.failures.clear();
-  Commands(vbe, events, ui, settings).Run(request.command);
+  Commands commands(vbe, events, ui, settings);
+  commands.Run(request.command);
+  if (ui.failures.empty()) report.Write(env.err, shownName, commands);
   return std::move(ui.failures);
 }
 
@@ -328,7 +358,8 @@ int RunFiles(const Request& request, const CliEnvironment& env) {
   };
   // Read once, before any file: a settings file that can't be read fails
   // the run, not each module in turn.
-  if (store && request.command == Command::InsertModuleHeader) {
+  if (store &&
+      (request.command == Command::InsertModuleHeader || request.command == Command::UpdateModuleHeader)) {
     try {
       store->Load();
     } catch (const Failure& failure) {
@@ -362,6 +393,11 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   if (const auto usage = CheckRequest(request)) {
     env.err << "tamvo: " << *usage << '\n';
     return kExitUsage;
+  }
+  if (request.linting) {
+    request.lint.codePage = request.codePage;
+    request.lint.encodingChoice = request.encodingChoice;
+    return RunLint(request.lint, env);
   }
   return RunFiles(request, env);
 }
