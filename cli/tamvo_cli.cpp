@@ -13,6 +13,8 @@
 #include "engine/text.h"
 #include "host/posix/file_io.h"
 #include "host/posix/module_file.h"
+#include "lsp/doc_rules.h"
+#include "lsp/language_server.h"
 
 namespace tamvo {
 
@@ -184,12 +186,23 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
 
+  CLI::App* lsp = app.add_subcommand("lsp", "language server over standard input and output");
+  // Some clients pass --stdio to every server; standard input and output is
+  // the only way this one talks.
+  bool stdio = false;
+  lsp->add_flag("--stdio", stdio, "accepted and ignored");
+
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? kExitDone : kExitUsage;
+  }
+  if (lsp->parsed()) {
+    SettingsFile stored(env.settingsPath);
+    lsp::NoDocRules rules;
+    return lsp::RunLanguageServer(env.in, env.out, env.err, stored, rules);
   }
   if (!request.inPlace && !request.check && request.files.size() != 1) {
     env.err << "tamvo: without -i or --check give exactly one FILE\n";
