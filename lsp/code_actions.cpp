@@ -134,7 +134,7 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
   ModuleFile file = document.Parse();
   if (rules.CanUpdate() && Wanted(only, "quickfix")) {
     // One fix a procedure, however many of its findings the client holds.
-    std::map<std::pair<std::u16string, ProcKind>, json> fixes;
+    std::map<std::pair<std::u16string, ProcKind>, std::pair<LineNumber, json>> fixes;
     for (const auto& diagnostic : context.at("diagnostics")) {
       if (diagnostic.value("source", "") != "tamvo" || !diagnostic.contains("code") ||
           !diagnostic.at("code").is_string() || !UpdateFixes(diagnostic.at("code").get<std::string>())) {
@@ -145,15 +145,18 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
       const std::u16string name =
           ProcAt(file, diagnostic.at("range").at("start").at("line").get<std::int64_t>(), line, kind);
       if (name.empty()) continue;
-      auto& listed = fixes[{name, kind}];
-      if (listed.is_null()) listed = json::array();
+      auto& [procLine, listed] = fixes[{name, kind}];
+      if (listed.is_null()) {
+        procLine = line;
+        listed = json::array();
+      }
       listed.push_back(diagnostic);
     }
-    for (auto& [proc, diagnostics] : fixes) {
+    for (auto& [proc, fix] : fixes) {
+      const LineNumber procLine = fix.first;
       builder.Add(
           kUpdateDocComment, "quickfix",
-          [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), proc.first, proc.second); },
-          diagnostics);
+          [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), procLine); }, fix.second);
     }
   }
 
@@ -167,7 +170,7 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
     });
     if (rules.CanUpdate()) {
       builder.Add(kUpdateDocComment, "refactor.rewrite",
-                  [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), name, kind); });
+                  [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), line); });
     }
     builder.Add(kDeleteDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
       vbe.Pane().SetSelection(line, 1, line, 1);
@@ -184,7 +187,10 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
                 [&](MemoryVbe&, Commands& commands) { commands.InsertModuleHeader(); });
     if (rules.CanUpdate()) {
       builder.Add(kUpdateModuleHeader, "source",
-                  [&](MemoryVbe& vbe, Commands&) { rules.UpdateHeader(vbe.Module(), services.author); });
+                  [&](MemoryVbe& vbe, Commands& commands) {
+                    // Without a header, update writes one as insert does.
+                    if (!rules.UpdateHeader(vbe.Module())) commands.InsertModuleHeader();
+                  });
     }
     builder.Add(kDeleteModuleHeader, "source",
                 [&](MemoryVbe&, Commands& commands) { commands.DeleteModuleHeader(); });

@@ -24,10 +24,12 @@ class DocRules {
   virtual std::vector<Finding> Lint(CodeModule& module) = 0;
   // Whether the updates below are there to offer.
   virtual bool CanUpdate() const = 0;
-  // They throw Failure when the procedure or module can't be updated.
-  virtual void UpdateProc(CodeModule& module, std::u16string_view procName, ProcKind kind) = 0;
+  // They throw Failure when the procedure or module can't be updated. The
+  // procedure is the one that holds the module line.
+  virtual void UpdateProc(CodeModule& module, LineNumber line) = 0;
   virtual void UpdateAll(CodeModule& module) = 0;
-  virtual void UpdateHeader(CodeModule& module, std::u16string_view author) = 0;
+  // False when the module has no header to update; nothing changed then.
+  virtual bool UpdateHeader(CodeModule& module) = 0;
 };
 
 // No findings and no updates: the server's actions are the six commands'.
@@ -35,9 +37,9 @@ class NoDocRules : public DocRules {
  public:
   std::vector<Finding> Lint(CodeModule&) override { return {}; }
   bool CanUpdate() const override { return false; }
-  void UpdateProc(CodeModule&, std::u16string_view, ProcKind) override {}
+  void UpdateProc(CodeModule&, LineNumber) override {}
   void UpdateAll(CodeModule&) override {}
-  void UpdateHeader(CodeModule&, std::u16string_view) override {}
+  bool UpdateHeader(CodeModule&) override { return false; }
 };
 
 }  // namespace tamvo::lsp
