@@ -186,11 +186,10 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
     builder.Add(kInsertModuleHeader, "source",
                 [&](MemoryVbe&, Commands& commands) { commands.InsertModuleHeader(); });
     if (rules.CanUpdate()) {
-      builder.Add(kUpdateModuleHeader, "source",
-                  [&](MemoryVbe& vbe, Commands& commands) {
-                    // Without a header, update writes one as insert does.
-                    if (!rules.UpdateHeader(vbe.Module())) commands.InsertModuleHeader();
-                  });
+      builder.Add(kUpdateModuleHeader, "source", [&](MemoryVbe& vbe, Commands& commands) {
+        // Without a header, update writes one as insert does.
+        if (!rules.UpdateHeader(vbe.Module())) commands.InsertModuleHeader();
+      });
     }
     builder.Add(kDeleteModuleHeader, "source",
                 [&](MemoryVbe&, Commands& commands) { commands.DeleteModuleHeader(); });
