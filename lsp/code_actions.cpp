@@ -56,7 +56,12 @@ json ToJson(const Position& position) { return {{"line", position.line}, {"chara
 class ActionBuilder {
  public:
   ActionBuilder(const Document& document, std::string uri, ActionServices& services)
-      : document_(document), uri_(std::move(uri)), services_(services) {}
+      : document_(document),
+        // Lines that went through UTF-8 and back compare with what the
+        // module file writes for them, whatever the editor's text held.
+        before_(FromUtf8(ToUtf8(document.Text()))),
+        uri_(std::move(uri)),
+        services_(services) {}
 
   using Edit = std::function<void(MemoryVbe& vbe, Commands& commands)>;
 
@@ -70,10 +75,7 @@ class ActionBuilder {
       Commands commands(vbe, services_.events, ui, settings);
       edit(vbe, commands);
       if (!ui.failures.empty()) throw Failure(ui.failures.front());
-      // Lines that went through UTF-8 and back compare with what the module
-      // file writes for them, whatever the editor's text held.
-      const std::u16string before = FromUtf8(ToUtf8(document_.Text()));
-      const std::vector<TextEdit> edits = LineEdits(before, Document::TextOf(file));
+      const std::vector<TextEdit> edits = LineEdits(before_, Document::TextOf(file));
       if (edits.empty()) return;
       json changes = json::array();
       for (const auto& textEdit : edits) {
@@ -95,6 +97,7 @@ class ActionBuilder {
 
  private:
   const Document& document_;
+  std::u16string before_;
   std::string uri_;
   ActionServices& services_;
 };
