@@ -7,6 +7,8 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/lint_files.h"
+#include "cli/run_report.h"
 #include "cli/settings_file.h"
 #include "commands/commands.h"
 #include "engine/failure.h"
@@ -103,8 +105,9 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
 
     MemoryVbe vbe(file.Module());
     bool run = true;
+    LineNumber line = 0;
     if (request.needsLine) {
-      const LineNumber line = file.ModuleLineOfFileLine(request.line);
+      line = file.ModuleLineOfFileLine(request.line);
       ProcKind kind = ProcKind::Proc;
       if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
         env.err << "tamvo: " << name << ": line " << request.line
@@ -117,12 +120,15 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
     if (run) {
       EventTable events;
       events.InitEventTable();
+      const RunReport report(request.command, file, line, events);
       ui.failures.clear();
-      Commands(vbe, events, ui, settings).Run(request.command);
+      Commands commands(vbe, events, ui, settings);
+      commands.Run(request.command);
       if (!ui.failures.empty()) {
         for (const auto& failure : ui.failures) fail(failure);
         return Outcome::Failed;
       }
+      report.Write(env.err, standardInput ? "<stdin>" : name, commands);
     }
 
     const std::string after = file.Serialize();
@@ -168,6 +174,11 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
       {"delete-all", Command::DeleteAllProcComments, false, "remove the comments of every procedure"},
       {"delete-header", Command::DeleteModuleHeader, false,
        "remove the comment lines at the top of the module"},
+      {"update-proc", Command::UpdateCurrentProcComment, true,
+       "bring the block of the procedure at line N in line with its declaration"},
+      {"update-all", Command::UpdateAllProcComments, false, "bring every procedure's block in line"},
+      {"update-header", Command::UpdateModuleHeader, false,
+       "set the header's @modulename, or write a header"},
   };
   for (const auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.help);
@@ -180,11 +191,22 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
           ->required()
           ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     }
-    if (command.command == Command::InsertModuleHeader) {
+    if (command.command == Command::InsertModuleHeader || command.command == Command::UpdateModuleHeader) {
       sub->add_option("--author", request.author, "the author to write and remember");
     }
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
+
+  LintRequest lint;
+  bool linting = false;
+  CLI::App* lintCommand =
+      app.add_subcommand("lint", "report missing and stale documentation; change nothing");
+  lintCommand->callback([&linting] { linting = true; });
+  lintCommand->add_option("--scope", lint.scope, "missing-doc for all procedures or only public ones")
+      ->check(CLI::IsMember({"all", "public"}));
+  lintCommand->add_option("--disable", lint.disabled, "rules to turn off, RULE[,RULE]")->delimiter(',');
+  lintCommand->add_option("--format", lint.format, "text or json")->check(CLI::IsMember({"text", "json"}));
+  lintCommand->add_option("FILE", lint.files, "exported module files; - for standard input")->required();
 
   CLI::App* lsp = app.add_subcommand("lsp", "language server over standard input and output");
   // Some clients pass --stdio to every server; standard input and output is
@@ -198,6 +220,14 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? kExitDone : kExitUsage;
+  }
+  if (linting) {
+    if (request.inPlace || request.check) {
+      env.err << "tamvo: lint changes nothing: -i and --check don't go with it\n";
+      return kExitUsage;
+    }
+    lint.codePage = CodePageName(request.encoding);
+    return RunLint(lint, env);
   }
   if (lsp->parsed()) {
     SettingsFile stored(env.settingsPath);

@@ -3,6 +3,7 @@
 
 #include "commands/commands.h"
 #include "engine/comment_block.h"
+#include "engine/doc_block.h"
 
 namespace tamvo {
 
@@ -66,7 +67,12 @@ void Commands::InsertModuleHeader() {
 void Commands::DeleteModuleHeader() {
   Trap([&] {
     auto module = ActiveModule();
-    while (module->Lines(1, 1).starts_with(u'\'')) module->DeleteLines(1, 1);
+    // An annotation ('@Folder, '@ModuleDescription) is a directive for
+    // another tool: the header ends there as it ends at a statement.
+    for (std::u16string text = module->Lines(1, 1); text.starts_with(u'\'') && !IsAnnotationLine(text);
+         text = module->Lines(1, 1)) {
+      module->DeleteLines(1, 1);
+    }
   });
 }
 

@@ -2,6 +2,8 @@
 
 #include "commands/commands.h"
 #include "engine/comment_block.h"
+#include "engine/doc_block.h"
+#include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
 
@@ -27,8 +29,13 @@ LineNumber ModuleHeaderEnd(CodeModule& module, LineNumber searchEnd) {
 }  // namespace
 
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind) {
-  const LineNumber start = module.ProcStartLine(procName, kind);
-  const LineNumber body = module.ProcBodyLine(procName, kind);
+  return CommentStartLine(module, {std::u16string(procName), kind, module.ProcStartLine(procName, kind),
+                                   module.ProcBodyLine(procName, kind)});
+}
+
+LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc) {
+  const LineNumber start = proc.start;
+  const LineNumber body = proc.body;
   // A code line above the declaration (#If, say) and all above it stay.
   LineNumber first = body;
   while (first > start && IsBlankOrCommentLine(module.Lines(first - 1, 1))) --first;
@@ -45,27 +52,76 @@ std::shared_ptr<CodeModule> Commands::ActiveModule() { return hostVbe_.ActiveCod
 
 std::u16string Commands::GetProcDeclaration(std::u16string_view procName, ProcKind kind) {
   auto module = ActiveModule();
-  const LineNumber body = module->ProcBodyLine(procName, kind);
-  std::u16string declaration = module->Lines(body, 1);
+  return ProcDeclarationAt(*module, module->ProcBodyLine(procName, kind));
+}
+
+std::u16string ProcDeclarationAt(CodeModule& module, LineNumber body) {
+  std::u16string declaration = module.Lines(body, 1);
   for (LineNumber next = body + 1; !declaration.empty() && declaration.back() == u'_'; ++next) {
     declaration.pop_back();
-    declaration += TrimSpaces(module->Lines(next, 1));
+    declaration += TrimSpaces(module.Lines(next, 1));
   }
   return declaration;
 }
 
+namespace {
+
+ProcLines ProcByName(CodeModule& module, std::u16string_view procName, ProcKind kind) {
+  return {std::u16string(procName), kind, module.ProcStartLine(procName, kind),
+          module.ProcBodyLine(procName, kind)};
+}
+
+ProcLines ProcAt(CodeModule& module, LineNumber line) {
+  auto proc = module.ProcLinesOfLine(line);
+  if (!proc)
+    throw Failure(u"Invalid procedure call or argument: line " + FromUtf8(std::to_string(line)) +
+                  u" is not in a procedure");
+  return *proc;
+}
+
+}  // namespace
+
 void Commands::InsertProcComment(std::u16string_view procName, ProcKind kind) {
-  const std::u16string block = BuildProcComment(procName, GetProcDeclaration(procName, kind), kind, events_);
-  DeleteProcComment(procName, kind);
   auto module = ActiveModule();
-  module->InsertLines(module->ProcBodyLine(procName, kind), block);
+  InsertProcCommentOf(*module, ProcByName(*module, procName, kind));
 }
 
 void Commands::DeleteProcComment(std::u16string_view procName, ProcKind kind) {
   auto module = ActiveModule();
-  const LineNumber first = CommentStartLine(*module, procName, kind);
-  module->DeleteLines(first, module->ProcBodyLine(procName, kind) - first);
-  module->InsertLines(first, u"");
+  DeleteProcCommentOf(*module, ProcByName(*module, procName, kind));
+}
+
+void Commands::InsertProcCommentAt(LineNumber line) {
+  auto module = ActiveModule();
+  InsertProcCommentOf(*module, ProcAt(*module, line));
+}
+
+void Commands::DeleteProcCommentAt(LineNumber line) {
+  auto module = ActiveModule();
+  DeleteProcCommentOf(*module, ProcAt(*module, line));
+}
+
+LineNumber Commands::InsertProcCommentOf(CodeModule& module, const ProcLines& proc) {
+  const std::u16string block =
+      BuildProcComment(proc.name, ProcDeclarationAt(module, proc.body), proc.kind, events_);
+  const LineNumber emptyLine = DeleteProcCommentOf(module, proc);
+  module.InsertLines(emptyLine + 1, block);
+  return emptyLine;
+}
+
+LineNumber Commands::DeleteProcCommentOf(CodeModule& module, const ProcLines& proc) {
+  const LineNumber first = CommentStartLine(module, proc);
+  // Annotations are directives for other tools, not comments: they stay, and
+  // end up together right above the declaration. The runs between them go,
+  // bottom up, so that the lines still to look at keep their numbers.
+  for (LineNumber end = proc.body; end > first;) {
+    LineNumber runStart = end;
+    while (runStart > first && !IsAnnotationLine(module.Lines(runStart - 1, 1))) --runStart;
+    module.DeleteLines(runStart, end - runStart);
+    end = runStart - 1;
+  }
+  module.InsertLines(first, u"");
+  return first;
 }
 
 LineNumber Commands::GetSelectionLine() { return hostVbe_.ActiveCodePane()->GetSelection().startLine; }

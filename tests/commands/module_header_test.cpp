@@ -57,6 +57,7 @@ TEST(DeleteModuleHeader, RemovesTheCommentLinesAtTheTop) {
       {u"\n' a\n", u"\n' a\n"},
       {u"' only\n' comments\n", u""},
       {u"", u""},
+      {u"' a\n'@Folder(\"x\")\n' b\nOption Explicit\n", u"'@Folder(\"x\")\n' b\nOption Explicit\n"},
   };
   for (const auto& c : cases) {
     Editor editor(c.text);
