@@ -8,7 +8,6 @@
 
 #include "bench/generated_module.h"
 #include "engine/text.h"
-#include "lsp/doc_rules.h"
 #include "lsp/server.h"
 
 namespace tamvo {
@@ -46,11 +45,9 @@ struct Session {
   static constexpr const char* kUri = "file:///bench/mdlBench.bas";
   std::string text;
   NoSettings settings;
-  lsp::NoDocRules rules;
   std::size_t sent = 0;
   std::ostringstream log;
-  lsp::Server server{settings, rules,
-                     [this](const nlohmann::json& message) { sent += message.dump().size(); }, log};
+  lsp::Server server{settings, [this](const nlohmann::json& message) { sent += message.dump().size(); }, log};
 };
 
 void BM_DiagnosticsAfterChange(benchmark::State& state) {

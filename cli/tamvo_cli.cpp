@@ -15,7 +15,6 @@
 #include "engine/text.h"
 #include "host/posix/file_io.h"
 #include "host/posix/module_file.h"
-#include "lsp/doc_rules.h"
 #include "lsp/language_server.h"
 
 namespace tamvo {
@@ -231,8 +230,7 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   }
   if (lsp->parsed()) {
     SettingsFile stored(env.settingsPath);
-    lsp::NoDocRules rules;
-    return lsp::RunLanguageServer(env.in, env.out, env.err, stored, rules);
+    return lsp::RunLanguageServer(env.in, env.out, env.err, stored);
   }
   if (!request.inPlace && !request.check && request.files.size() != 1) {
     env.err << "tamvo: without -i or --check give exactly one FILE\n";

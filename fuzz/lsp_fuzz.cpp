@@ -13,7 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include "lsp/doc_rules.h"
 #include "lsp/framing.h"
 #include "lsp/language_server.h"
 #include "tests/commands/fakes.h"
@@ -59,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out;
   std::ostringstream log;
   tamvo::test::FakeSettings settings;
-  tamvo::lsp::NoDocRules rules;
-  const int code = tamvo::lsp::RunLanguageServer(in, out, log, settings, rules);
+  const int code = tamvo::lsp::RunLanguageServer(in, out, log, settings);
   if (code != 0 && code != 1) tamvo::Violated("an exit code other than 0 or 1", out.str());
   tamvo::CheckFramed(out.str());
   return 0;

@@ -132,10 +132,9 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
   const json only = context.contains("only") ? context.at("only") : json();
   const std::int64_t cursorLine = params.at("range").at("start").at("line").get<std::int64_t>();
   ActionBuilder builder(document, uri, services);
-  DocRules& rules = services.rules;
 
   ModuleFile file = document.Parse();
-  if (rules.CanUpdate() && Wanted(only, "quickfix")) {
+  if (Wanted(only, "quickfix")) {
     // One fix a procedure, however many of its findings the client holds.
     std::map<std::pair<std::u16string, ProcKind>, std::pair<LineNumber, json>> fixes;
     for (const auto& diagnostic : context.at("diagnostics")) {
@@ -159,7 +158,11 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
       const LineNumber procLine = fix.first;
       builder.Add(
           kUpdateDocComment, "quickfix",
-          [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), procLine); }, fix.second);
+          [&](MemoryVbe& vbe, Commands& commands) {
+            vbe.Pane().SetSelection(procLine, 1, procLine, 1);
+            commands.UpdateCurrentProcComment();
+          },
+          fix.second);
     }
   }
 
@@ -171,10 +174,10 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
       vbe.Pane().SetSelection(line, 1, line, 1);
       commands.InsertCurrentProcComment();
     });
-    if (rules.CanUpdate()) {
-      builder.Add(kUpdateDocComment, "refactor.rewrite",
-                  [&](MemoryVbe& vbe, Commands&) { rules.UpdateProc(vbe.Module(), line); });
-    }
+    builder.Add(kUpdateDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
+      vbe.Pane().SetSelection(line, 1, line, 1);
+      commands.UpdateCurrentProcComment();
+    });
     builder.Add(kDeleteDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
       vbe.Pane().SetSelection(line, 1, line, 1);
       commands.DeleteCurrentProcComment();
@@ -182,18 +185,12 @@ json CodeActions(const Document& document, const json& params, ActionServices& s
   }
 
   if (Wanted(only, "source")) {
-    if (rules.CanUpdate()) {
-      builder.Add(kDocumentEveryProcedure, "source",
-                  [&](MemoryVbe& vbe, Commands&) { rules.UpdateAll(vbe.Module()); });
-    }
+    builder.Add(kDocumentEveryProcedure, "source",
+                [&](MemoryVbe&, Commands& commands) { commands.UpdateAllProcComments(); });
     builder.Add(kInsertModuleHeader, "source",
                 [&](MemoryVbe&, Commands& commands) { commands.InsertModuleHeader(); });
-    if (rules.CanUpdate()) {
-      builder.Add(kUpdateModuleHeader, "source", [&](MemoryVbe& vbe, Commands& commands) {
-        // Without a header, update writes one as insert does.
-        if (!rules.UpdateHeader(vbe.Module())) commands.InsertModuleHeader();
-      });
-    }
+    builder.Add(kUpdateModuleHeader, "source",
+                [&](MemoryVbe&, Commands& commands) { commands.UpdateModuleHeader(); });
     builder.Add(kDeleteModuleHeader, "source",
                 [&](MemoryVbe&, Commands& commands) { commands.DeleteModuleHeader(); });
   }

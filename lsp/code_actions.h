@@ -1,6 +1,6 @@
 #pragma once
-// The code actions on a document: the commands and update, each offered as
-// the edit it would make, and only where it would change something.
+// The code actions on a document: the commands, update among them, each
+// offered as the edit it would make, and only where it would change something.
 
 #include <iosfwd>
 #include <nlohmann/json.hpp>
@@ -8,7 +8,6 @@
 
 #include "commands/services.h"
 #include "engine/event_table.h"
-#include "lsp/doc_rules.h"
 #include "lsp/document.h"
 
 namespace tamvo::lsp {
@@ -25,7 +24,6 @@ inline constexpr std::string_view kDeleteModuleHeader = "Delete module header";
 struct ActionServices {
   const EventTable& events;
   Settings& settings;  // read, never written
-  DocRules& rules;
   const std::u16string& author;
   std::ostream& log;
 };

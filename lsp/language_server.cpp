@@ -8,10 +8,9 @@
 
 namespace tamvo::lsp {
 
-int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings,
-                      DocRules& rules) {
+int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings) {
   Server server(
-      settings, rules,
+      settings,
       [&](const nlohmann::json& message) {
         // Text from the editor may hold what is not UTF-8 after all: it goes
         // out replaced, never as a message the client can't read.

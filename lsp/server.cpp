@@ -1,8 +1,10 @@
 #include "lsp/server.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "commands/commands.h"
+#include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 #include "lsp/code_actions.h"
@@ -39,8 +41,8 @@ json Range(std::int64_t line, std::int64_t from, std::int64_t to) {
 
 }  // namespace
 
-Server::Server(Settings& settings, DocRules& rules, Send send, std::ostream& log)
-    : settings_(settings), rules_(rules), send_(std::move(send)), log_(log) {
+Server::Server(Settings& settings, Send send, std::ostream& log)
+    : settings_(settings), send_(std::move(send)), log_(log) {
   events_.InitEventTable();
 }
 
@@ -197,13 +199,14 @@ void Server::PublishDiagnostics(const std::string& uri, const Document& document
     const ModuleFile file = document.Parse();
     const std::vector<std::int64_t> documentLines = Document::DocumentLinesOfModuleLines(file);
     auto& module = *file.Module();
-    for (const Finding& finding : rules_.Lint(module)) {
+    for (const LintFinding& finding : LintModule(module)) {
+      const std::string rule(LintRuleName(finding.rule));
       if (finding.line < 1 || finding.line > module.CountOfLines()) continue;
       const auto length = static_cast<std::int64_t>(module.LineText(finding.line).size());
-      const std::int64_t column = std::min<std::int64_t>(finding.column - 1, length);
+      const std::int64_t column = std::clamp<std::int64_t>(finding.column - 1, 0, length);
       diagnostics.push_back({{"range", Range(documentLines[finding.line], column, length)},
-                             {"severity", Informs(finding.rule) ? kSeverityInformation : kSeverityWarning},
-                             {"code", finding.rule},
+                             {"severity", Informs(rule) ? kSeverityInformation : kSeverityWarning},
+                             {"code", rule},
                              {"source", "tamvo"},
                              {"message", ToUtf8(finding.message)}});
     }
@@ -225,7 +228,7 @@ json Server::CodeActions(const json& params) {
   if (document == documents_.end()) return json::array();
   const std::u16string author =
       author_ ? *author_ : settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
-  ActionServices services{events_, settings_, rules_, author, log_};
+  ActionServices services{events_, settings_, author, log_};
   try {
     return lsp::CodeActions(document->second, params, services);
   } catch (const Failure& failure) {

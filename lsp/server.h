@@ -13,7 +13,6 @@
 
 #include "commands/services.h"
 #include "engine/event_table.h"
-#include "lsp/doc_rules.h"
 #include "lsp/document.h"
 
 namespace tamvo::lsp {
@@ -31,7 +30,7 @@ class Server {
   using Send = std::function<void(const nlohmann::json& message)>;
 
   // settings is read only: the server offers edits, it never stores.
-  Server(Settings& settings, DocRules& rules, Send send, std::ostream& log);
+  Server(Settings& settings, Send send, std::ostream& log);
 
   // One message body as it came in a frame.
   void Handle(std::string_view body);
@@ -54,7 +53,6 @@ class Server {
   void RespondError(const nlohmann::json& id, int code, const std::string& message);
 
   Settings& settings_;
-  DocRules& rules_;
   Send send_;
   std::ostream& log_;
   EventTable events_;
