@@ -113,9 +113,9 @@ class Session {
   }
 
   // The document with the action's edit applied.
-  async apply(document, line, title, diagnostics = []) {
+  async apply(document, line, title, diagnostics = [], kind = undefined) {
     const actions = await this.actions(document, line, diagnostics);
-    const action = actions.find((a) => a.title === title);
+    const action = actions.find((a) => a.title === title && (!kind || a.kind === kind));
     assert.ok(action, `no "${title}" at line ${line}: ${actions.map((a) => a.title)}`);
     const edits = action.edit.changes[document.uri];
     for (const edit of edits) {
@@ -145,7 +145,16 @@ async function main() {
   assert.equal(init.capabilities.textDocumentSync.change, 1);
   assert.ok(init.capabilities.codeActionProvider);
   const diagnostics = await session.open(document);
-  assert.ok(Array.isArray(diagnostics));
+  // Where lint points, in UTF-16 code units: 𠮷 is two of them.
+  const found = (code) => diagnostics.filter((d) => d.code === code);
+  const lines = kModule.split('\r\n');
+  assert.deepEqual(diagnostics.map((d) => [d.code, d.range.start.line, d.severity, d.source]), [
+    ['missing-doc', kFunctionLine, 3, 'tamvo'],
+    ['param-stale', 16, 2, 'tamvo'],
+    ['param-missing', kSubLine, 2, 'tamvo'],
+  ]);
+  assert.deepEqual(found('param-stale')[0].range,
+                   { start: { line: 16, character: 4 }, end: { line: 16, character: lines[16].length } });
 
   const cases = [
     [kFunctionLine, 'Insert doc comment', ['insert-proc', '--line', String(kFunctionLine + 1)]],
@@ -154,9 +163,18 @@ async function main() {
     [kSubLine, 'Delete doc comment', ['delete-proc', '--line', String(kSubLine + 1)]],
     [0, 'Insert module header', ['insert-header', '--author', 'Node Author']],
     [0, 'Delete module header', ['delete-header']],
+    [kSubLine, 'Update doc comment', ['update-proc', '--line', String(kSubLine + 1)]],
+    [0, 'Document every procedure', ['update-all']],
+    [0, 'Update module header', ['update-header', '--author', 'Node Author']],
   ];
   for (const [line, title, args] of cases) {
     assert.equal(await session.apply(document, line, title), cli(args, file), title);
+  }
+  // The quick fixes, tied to the findings of their procedure.
+  for (const [line, onLine] of [[kFunctionLine, [kFunctionLine]], [kSubLine, [16, kSubLine]]]) {
+    const tied = diagnostics.filter((d) => onLine.includes(d.range.start.line));
+    assert.equal(await session.apply(document, line, 'Update doc comment', tied, 'quickfix'),
+                 cli(['update-proc', '--line', String(line + 1)], file));
   }
   // Off any procedure: only the module's actions.
   for (const line of [0, 7, 99]) {

@@ -13,7 +13,10 @@ export XDG_CONFIG_HOME=$work/config
 module='Attribute VB_Name = "mdlSample"
 Option Explicit
 
-'"'"' 合計を返す
+'"'"'/**
+'"'"' * 合計を返す.
+'"'"' * @param x - 𠮷の値
+'"'"' */
 Public Function Add(ByVal a As Long, ByVal b As Long) As Long
     Add = a + b '"'"' 足し算
 End Function
@@ -40,5 +43,6 @@ run() {
   echo "nvim: $name: $action matches tamvo $command"
 }
 
-run insert-lf lf "Insert doc comment" 4 insert-proc 0
-run insert-crlf crlf "Insert doc comment" 4 insert-proc 0
+run insert-lf lf "Insert doc comment" 7 insert-proc 0
+run quickfix-lf lf "Update doc comment" 7 update-proc 1
+run quickfix-crlf crlf "Update doc comment" 7 update-proc 1
