@@ -90,6 +90,8 @@ class ActionBuilder {
       actions.push_back(std::move(action));
     } catch (const Failure& failure) {
       services_.log << "tamvo lsp: " << title << ": " << ToUtf8(failure.Description()) << '\n';
+    } catch (const std::exception& failure) {
+      services_.log << "tamvo lsp: " << title << ": " << failure.what() << '\n';
     }
   }
 

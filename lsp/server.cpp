@@ -163,6 +163,7 @@ void Server::DidOpen(const json& params) {
   if (!IsModuleDocument(language, uri)) return;
   auto [at, fresh] = documents_.insert_or_assign(
       uri, Document(StemOfUri(uri), FromUtf8(Member(item, "text").get<std::string>())));
+  published_.erase(uri);
   PublishDiagnostics(uri, at->second);
 }
 
@@ -174,6 +175,7 @@ void Server::DidChange(const json& params) {
   const json& changes = Member(params, "contentChanges");
   if (!changes.is_array() || changes.empty()) return;
   document->second.SetText(FromUtf8(Member(changes.back(), "text").get<std::string>()));
+  published_.erase(uri);
   PublishDiagnostics(uri, document->second);
 }
 
@@ -181,12 +183,19 @@ void Server::DidSave(const json& params) {
   const std::string uri = UriOf(params);
   const auto document = documents_.find(uri);
   if (document == documents_.end()) return;
-  if (params.contains("text")) document->second.SetText(FromUtf8(params.at("text").get<std::string>()));
+  if (params.contains("text")) {
+    std::u16string text = FromUtf8(params.at("text").get<std::string>());
+    if (text != document->second.Text()) {
+      document->second.SetText(std::move(text));
+      published_.erase(uri);
+    }
+  }
   PublishDiagnostics(uri, document->second);
 }
 
 void Server::DidClose(const json& params) {
   const std::string uri = UriOf(params);
+  published_.erase(uri);
   if (documents_.erase(uri) == 0) return;
   send_({{"jsonrpc", "2.0"},
          {"method", "textDocument/publishDiagnostics"},
@@ -194,6 +203,14 @@ void Server::DidClose(const json& params) {
 }
 
 void Server::PublishDiagnostics(const std::string& uri, const Document& document) {
+  json& diagnostics = published_[uri];
+  if (diagnostics.is_null()) diagnostics = Diagnostics(document);
+  send_({{"jsonrpc", "2.0"},
+         {"method", "textDocument/publishDiagnostics"},
+         {"params", {{"uri", uri}, {"diagnostics", diagnostics}}}});
+}
+
+json Server::Diagnostics(const Document& document) {
   json diagnostics = json::array();
   try {
     const ModuleFile file = document.Parse();
@@ -218,9 +235,7 @@ void Server::PublishDiagnostics(const std::string& uri, const Document& document
                            {"source", "tamvo"},
                            {"message", ToUtf8(failure.Description())}});
   }
-  send_({{"jsonrpc", "2.0"},
-         {"method", "textDocument/publishDiagnostics"},
-         {"params", {{"uri", uri}, {"diagnostics", std::move(diagnostics)}}}});
+  return diagnostics;
 }
 
 json Server::CodeActions(const json& params) {

@@ -48,6 +48,7 @@ class Server {
   void DidClose(const nlohmann::json& params);
   nlohmann::json CodeActions(const nlohmann::json& params);
   void PublishDiagnostics(const std::string& uri, const Document& document);
+  nlohmann::json Diagnostics(const Document& document);
 
   void Respond(const nlohmann::json& id, nlohmann::json result);
   void RespondError(const nlohmann::json& id, int code, const std::string& message);
@@ -58,6 +59,9 @@ class Server {
   EventTable events_;
   std::optional<std::u16string> author_;
   std::map<std::string, Document> documents_;
+  // The diagnostics last published for a document's text as it is: a save
+  // without a change sends them again without reading the module again.
+  std::map<std::string, nlohmann::json> published_;
   bool initialized_ = false;
   bool shutdown_ = false;
   bool exited_ = false;
