@@ -1,5 +1,6 @@
 #include "lsp/framing.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <istream>
@@ -76,10 +77,16 @@ std::optional<Frame> ReadFrame(std::istream& in) {
   if (!error.empty() || !length) {
     return Frame{{}, error.empty() ? "header without Content-Length" : error};
   }
+  // The body grows as its bytes come: a header that promises more than
+  // ever arrives costs no more memory than what did arrive.
   Frame frame;
-  frame.body.resize(*length);
-  in.read(frame.body.data(), static_cast<std::streamsize>(*length));
-  if (static_cast<std::size_t>(in.gcount()) != *length) return std::nullopt;
+  char chunk[65536];
+  while (frame.body.size() < *length) {
+    const std::size_t want = std::min(sizeof chunk, *length - frame.body.size());
+    in.read(chunk, static_cast<std::streamsize>(want));
+    frame.body.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (static_cast<std::size_t>(in.gcount()) != want) return std::nullopt;
+  }
   return frame;
 }
 
