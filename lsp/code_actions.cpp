@@ -2,7 +2,7 @@
 
 #include <functional>
 #include <ostream>
-#include <set>
+#include <map>
 
 #include "commands/commands.h"
 #include "engine/failure.h"

@@ -8,7 +8,6 @@
 #include "engine/failure.h"
 #include "engine/text.h"
 #include "lsp/code_actions.h"
-#include "lsp/text_edits.h"
 
 namespace tamvo::lsp {
 
