@@ -21,6 +21,7 @@
 #include "host/posix/code_page.h"
 #include "host/posix/file_io.h"
 #include "host/posix/module_file.h"
+#include "lsp/language_server.h"
 
 namespace tamvo {
 
@@ -41,6 +42,9 @@ struct Request {
   // tamvo lint, which reads files but runs no command on them.
   bool linting = false;
   LintRequest lint;
+  // tamvo lsp.
+  bool serving = false;
+  bool stdio = false;
 };
 
 // The user's side of a run: failures are collected for the error output, and
@@ -199,6 +203,12 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   lintCommand->add_option("FILE", request.lint.files, "exported module files; - for standard input")
       ->required();
 
+  CLI::App* lsp = app.add_subcommand("lsp", "language server over standard input and output");
+  lsp->callback([&request] { request.serving = true; });
+  // Some clients pass --stdio to every server; standard input and output is
+  // the only way this one talks.
+  lsp->add_flag("--stdio", request.stdio, "accepted and ignored");
+
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
     env.err << "tamvo: --encoding needs a name: auto, utf-8 or a code page such as cp932\n";
@@ -238,6 +248,7 @@ std::optional<std::string> ResolveEncoding(Request& request) {
 
 // The usage rules CLI11 can't say; the message when one is broken.
 std::optional<std::string> CheckRequest(Request& request) {
+  if (request.serving) return std::nullopt;
   if (request.linting) {
     if (request.inPlace || request.check) return "lint changes nothing: -i and --check don't go with it";
     return ResolveEncoding(request);
@@ -385,6 +396,23 @@ int RunFiles(const Request& request, const CliEnvironment& env) {
   return request.check && changed ? kExitWouldChange : kExitDone;
 }
 
+// The language server reads the stored author (for headers, when the client
+// gives none) and never writes the settings file.
+int Serve(const CliEnvironment& env) {
+  std::optional<SettingsFile> store;
+  if (env.settingsPath) {
+    store.emplace(*env.settingsPath);
+    try {
+      store->Load();
+    } catch (const Failure& failure) {
+      env.err << "tamvo: " << store->Path().string() << ": " << ToUtf8(failure.Description()) << '\n';
+      store.reset();
+    }
+  }
+  RunSettings settings(store ? &*store : nullptr, /*check=*/true);
+  return lsp::RunLanguageServer(env.in, env.out, env.err, settings);
+}
+
 }  // namespace
 
 int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
@@ -394,6 +422,7 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
     env.err << "tamvo: " << *usage << '\n';
     return kExitUsage;
   }
+  if (request.serving) return Serve(env);
   if (request.linting) {
     request.lint.codePage = request.codePage;
     request.lint.encodingChoice = request.encodingChoice;

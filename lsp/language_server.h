@@ -1,0 +1,15 @@
+#pragma once
+// tamvo lsp: the language server over a byte stream in and out.
+
+#include <iosfwd>
+
+#include "commands/services.h"
+
+namespace tamvo::lsp {
+
+// Serves messages from in until exit or the end of input; writes nothing
+// but framed protocol messages to out, its log to log. Returns the exit
+// code: 0 when shutdown came before the end, 1 otherwise.
+int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings);
+
+}  // namespace tamvo::lsp

@@ -1,0 +1,239 @@
+'use strict';
+// Drives `tamvo lsp` through the protocol library that editor clients are
+// built on, and checks every code action's edit against what the command
+// line writes for the same file.
+//   node client_test.js TAMVO
+const assert = require('node:assert/strict');
+const { spawn, spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { createProtocolConnection, StreamMessageReader, StreamMessageWriter } =
+    require('vscode-languageserver-protocol/node');
+const { TextDocument } = require('vscode-languageserver-textdocument');
+
+const tamvo = process.argv[2];
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tamvo-lsp-node-'));
+const env = { ...process.env, XDG_CONFIG_HOME: path.join(work, 'config') };
+
+// UTF-8 with Japanese text, CR LF line ends, a hidden header, a comment at
+// the top, a procedure with a comment of its own and one with a stale tag.
+const kModule = [
+  'VERSION 1.0 CLASS', 'BEGIN', '  MultiUse = -1  \'True', 'END',
+  'Attribute VB_Name = "clsSample"', 'Attribute VB_Exposed = False',
+  '\' モジュールの説明', 'Option Explicit', '',
+  '\' 古いコメント',
+  'Public Function Add(ByVal a As Long, ByVal b As Long) As Long',
+  '    Add = a + b \' 足し算 𠮷',
+  'End Function', '',
+  '\'/**', '\' * 表示する.', '\' * @param 旧名 - 𠮷の説明', '\' */',
+  'Public Sub Show(ByVal message As String)',
+  'Attribute Show.VB_Description = "表示"',
+  '    MsgBox "メッセージ: " & message',
+  'End Sub', '',
+].join('\r\n');
+const kFunctionLine = 10;  // 0-based document lines
+const kSubLine = 18;
+
+function writeModule(name, text) {
+  const file = path.join(work, name);
+  fs.writeFileSync(file, text, 'utf8');
+  return file;
+}
+
+// What the command line writes: its standard output for one file.
+function cli(args, file) {
+  const run = spawnSync(tamvo, [...args, file], { env });
+  assert.equal(run.status, 0, `tamvo ${args.join(' ')}: ${run.stderr}`);
+  return run.stdout.toString('utf8');
+}
+
+// Every byte the server wrote must be part of a well-framed message.
+function assertFramed(bytes) {
+  let at = 0;
+  const bodies = [];
+  while (at < bytes.length) {
+    const headerEnd = bytes.indexOf('\r\n\r\n', at);
+    assert.ok(headerEnd > at, `no header at byte ${at}`);
+    const header = bytes.subarray(at, headerEnd).toString('ascii');
+    const match = /^Content-Length: (\d+)$/.exec(header);
+    assert.ok(match, `bad header ${JSON.stringify(header)}`);
+    const start = headerEnd + 4;
+    const end = start + Number(match[1]);
+    assert.ok(end <= bytes.length, 'frame cut short');
+    bodies.push(JSON.parse(bytes.subarray(start, end).toString('utf8')));
+    at = end;
+  }
+  return bodies;
+}
+
+class Session {
+  constructor() {
+    this.child = spawn(tamvo, ['lsp'], { env, stdio: ['pipe', 'pipe', 'pipe'] });
+    this.stdout = [];
+    this.stderr = '';
+    this.child.stdout.on('data', (chunk) => this.stdout.push(chunk));
+    this.child.stderr.on('data', (chunk) => { this.stderr += chunk; });
+    this.exited = new Promise((resolve) => this.child.on('exit', (code) => resolve(code)));
+    this.connection = createProtocolConnection(new StreamMessageReader(this.child.stdout),
+                                               new StreamMessageWriter(this.child.stdin));
+    this.published = new Map();
+    this.waiting = new Map();
+    this.connection.onNotification('textDocument/publishDiagnostics', (params) => {
+      this.published.set(params.uri, params.diagnostics);
+      const waiter = this.waiting.get(params.uri);
+      this.waiting.delete(params.uri);
+      if (waiter) waiter(params.diagnostics);
+    });
+    this.connection.listen();
+  }
+
+  async initialize(initializationOptions) {
+    const result = await this.connection.sendRequest('initialize',
+        { processId: process.pid, rootUri: null, capabilities: {}, initializationOptions });
+    await this.connection.sendNotification('initialized', {});
+    return result;
+  }
+
+  nextDiagnostics(uri) { return new Promise((resolve) => this.waiting.set(uri, resolve)); }
+
+  async open(document) {
+    const published = this.nextDiagnostics(document.uri);
+    await this.connection.sendNotification('textDocument/didOpen', { textDocument:
+        { uri: document.uri, languageId: 'vb', version: document.version, text: document.getText() } });
+    return published;
+  }
+
+  actions(document, line, diagnostics = []) {
+    return this.connection.sendRequest('textDocument/codeAction', {
+      textDocument: { uri: document.uri },
+      range: { start: { line, character: 0 }, end: { line, character: 0 } },
+      context: { diagnostics },
+    });
+  }
+
+  // The document with the action's edit applied.
+  async apply(document, line, title, diagnostics = [], kind = undefined) {
+    const actions = await this.actions(document, line, diagnostics);
+    const action = actions.find((a) => a.title === title && (!kind || a.kind === kind));
+    assert.ok(action, `no "${title}" at line ${line}: ${actions.map((a) => a.title)}`);
+    const edits = action.edit.changes[document.uri];
+    for (const edit of edits) {
+      assert.equal(edit.range.start.character, 0, 'edits replace whole lines');
+    }
+    return TextDocument.applyEdits(document, edits);
+  }
+
+  raw(text) { this.child.stdin.write(text); }
+
+  async close() {
+    this.connection.dispose();
+    this.child.stdin.end();
+    const code = await this.exited;
+    return { code, messages: assertFramed(Buffer.concat(this.stdout)) };
+  }
+}
+
+async function main() {
+  const file = writeModule('clsSample.cls', kModule);
+  const uri = 'file://' + file;
+  const document = TextDocument.create(uri, 'vb', 1, kModule);
+
+  // The life cycle, the documents, every action.
+  const session = new Session();
+  const init = await session.initialize({ author: 'Node Author' });
+  assert.equal(init.capabilities.textDocumentSync.change, 1);
+  assert.ok(init.capabilities.codeActionProvider);
+  const diagnostics = await session.open(document);
+  // Where lint points, in UTF-16 code units: 𠮷 is two of them.
+  const found = (code) => diagnostics.filter((d) => d.code === code);
+  const lines = kModule.split('\r\n');
+  assert.deepEqual(diagnostics.map((d) => [d.code, d.range.start.line, d.severity, d.source]), [
+    ['missing-doc', kFunctionLine, 3, 'tamvo'],
+    ['param-stale', 16, 2, 'tamvo'],
+    ['param-missing', kSubLine, 2, 'tamvo'],
+  ]);
+  assert.deepEqual(found('param-stale')[0].range,
+                   { start: { line: 16, character: 4 }, end: { line: 16, character: lines[16].length } });
+
+  const cases = [
+    [kFunctionLine, 'Insert doc comment', ['insert-proc', '--line', String(kFunctionLine + 1)]],
+    [kFunctionLine + 2, 'Delete doc comment', ['delete-proc', '--line', String(kFunctionLine + 1)]],
+    [kSubLine, 'Insert doc comment', ['insert-proc', '--line', String(kSubLine + 1)]],
+    [kSubLine, 'Delete doc comment', ['delete-proc', '--line', String(kSubLine + 1)]],
+    [0, 'Insert module header', ['insert-header', '--author', 'Node Author']],
+    [0, 'Delete module header', ['delete-header']],
+    [kSubLine, 'Update doc comment', ['update-proc', '--line', String(kSubLine + 1)]],
+    [0, 'Document every procedure', ['update-all']],
+    [0, 'Update module header', ['update-header', '--author', 'Node Author']],
+  ];
+  for (const [line, title, args] of cases) {
+    assert.equal(await session.apply(document, line, title), cli(args, file), title);
+  }
+  // The quick fixes, tied to the findings of their procedure.
+  for (const [line, onLine] of [[kFunctionLine, [kFunctionLine]], [kSubLine, [16, kSubLine]]]) {
+    const tied = diagnostics.filter((d) => onLine.includes(d.range.start.line));
+    assert.equal(await session.apply(document, line, 'Update doc comment', tied, 'quickfix'),
+                 cli(['update-proc', '--line', String(line + 1)], file));
+  }
+  // Off any procedure: only the module's actions.
+  for (const line of [0, 7, 99]) {
+    const titles = (await session.actions(document, line)).map((a) => a.title);
+    assert.ok(!titles.some((t) => t.endsWith('doc comment')), `line ${line}: ${titles}`);
+  }
+
+  // A change republishes; the edits then follow the new text.
+  const changed = TextDocument.create(uri, 'vb', 2, kModule.replace('\' 古いコメント\r\n', ''));
+  const republished = session.nextDiagnostics(uri);
+  await session.connection.sendNotification('textDocument/didChange',
+      { textDocument: { uri, version: 2 }, contentChanges: [{ text: changed.getText() }] });
+  await republished;
+  const changedFile = writeModule('clsSample2.cls', changed.getText());
+  assert.equal(await session.apply(changed, kFunctionLine - 1, 'Insert doc comment'),
+               cli(['insert-proc', '--line', String(kFunctionLine)], changedFile).replace(
+                   'clsSample2', 'clsSample'));
+
+  // Malformed input: the server answers what it can and goes on.
+  session.raw('Content-Length: 5\r\n\r\n{bad}');
+  session.raw('Content-Length: x\r\n\r\n');
+  const noMethod = '{"jsonrpc":"2.0","id":"no-method"}';
+  session.raw(`Content-Length: ${noMethod.length}\r\n\r\n${noMethod}`);
+  await assert.rejects(session.connection.sendRequest('tamvo/nothing', {}), (e) => e.code === -32601);
+
+  // Closed twice: cleared once, nothing else.
+  const cleared = session.nextDiagnostics(uri);
+  await session.connection.sendNotification('textDocument/didClose', { textDocument: { uri } });
+  assert.deepEqual(await cleared, []);
+  await session.connection.sendNotification('textDocument/didClose', { textDocument: { uri } });
+  assert.deepEqual(await session.actions(document, kFunctionLine), []);
+
+  await session.connection.sendRequest('shutdown');
+  await session.connection.sendNotification('exit');
+  const ended = await session.close();
+  assert.equal(ended.code, 0, session.stderr);
+  const invalid = ended.messages.find((m) => m.id === 'no-method');
+  assert.equal(invalid && invalid.error.code, -32600);
+
+  // Without an author of its own, the server takes the command line's.
+  cli(['insert-header', '--author', 'Stored Author', '-i'], writeModule('store.bas', 'Sub A()\r\nEnd Sub\r\n'));
+  const second = new Session();
+  await second.initialize(undefined);
+  await second.open(document);
+  assert.equal(await second.apply(document, 0, 'Insert module header'), cli(['insert-header'], file));
+  // The end of input without shutdown is an exit with 1.
+  assert.equal((await second.close()).code, 1);
+
+  // So is exit without shutdown.
+  const third = new Session();
+  await third.initialize({});
+  await third.connection.sendNotification('exit');
+  assert.equal((await third.close()).code, 1);
+
+  fs.rmSync(work, { recursive: true, force: true });
+  console.log('tamvo lsp: node client passed');
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
