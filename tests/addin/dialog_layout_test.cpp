@@ -36,7 +36,9 @@ TEST(DialogLayout, FramesAndButtonsLineUp) {
       EXPECT_EQ(buttons[i].left, buttons[0].left);
       EXPECT_EQ(buttons[i].width, buttons[0].width);
       EXPECT_EQ(buttons[i].height, buttons[0].height);
-      if (i > 0) EXPECT_EQ(buttons[i].top - buttons[i - 1].top, buttons[1].top - buttons[0].top);
+      if (i > 0) {
+        EXPECT_EQ(buttons[i].top - buttons[i - 1].top, buttons[1].top - buttons[0].top);
+      }
       EXPECT_LE(buttons[i].left + buttons[i].width, box.width);
       EXPECT_LE(buttons[i].top + buttons[i].height, box.height);
     }
