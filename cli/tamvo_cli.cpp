@@ -12,6 +12,8 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/lint_files.h"
+#include "cli/run_report.h"
 #include "cli/settings_file.h"
 #include "commands/commands.h"
 #include "engine/failure.h"
@@ -126,6 +128,28 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
+// The encoding is a usage error when wrong, told once rather than once a
+// file. Files are split into lines before they are decoded, which needs a
+// code page that writes ASCII as ASCII.
+std::optional<std::string> ResolveEncoding(Request& request) {
+  const std::string name = Lowercase(request.encoding);
+  if (name.empty()) return "--encoding needs a name: auto, utf-8 or a code page such as cp932";
+  if (name == "auto") return std::nullopt;
+  if (name == "utf-8" || name == "utf8") {
+    request.encodingChoice = EncodingChoice::Utf8;
+    return std::nullopt;
+  }
+  request.codePage = request.encoding;
+  for (char& c : request.codePage) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  request.encodingChoice = EncodingChoice::Legacy;
+  try {
+    if (CodePage(request.codePage).AsciiIsItself()) return std::nullopt;
+  } catch (const Failure&) {
+    return "--encoding: unknown encoding " + request.encoding;
+  }
+  return "--encoding: " + request.encoding + " doesn't write ASCII as ASCII, as exported modules do";
+}
+
 // Parses the arguments into request; returns the exit code when the run
 // ends here (help, version, a usage error).
 std::optional<int> ParseArguments(const std::vector<std::string>& args, const CliEnvironment& env,
@@ -159,6 +183,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
       {"delete-all", Command::DeleteAllProcComments, false, "remove the comments of every procedure"},
       {"delete-header", Command::DeleteModuleHeader, false,
        "remove the comment lines at the top of the module"},
+      {"update-proc", Command::UpdateCurrentProcComment, true,
+       "bring the block of the procedure at line N in line with its declaration"},
+      {"update-all", Command::UpdateAllProcComments, false, "bring every procedure's block in line"},
+      {"update-header", Command::UpdateModuleHeader, false,
+       "set the header's @modulename, or write a header"},
   };
   for (const auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.help);
@@ -171,11 +200,22 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
           ->required()
           ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     }
-    if (command.command == Command::InsertModuleHeader) {
+    if (command.command == Command::InsertModuleHeader || command.command == Command::UpdateModuleHeader) {
       sub->add_option("--author", request.author, "the author to write and remember");
     }
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
+
+  LintRequest lint;
+  bool linting = false;
+  CLI::App* lintCommand =
+      app.add_subcommand("lint", "report missing and stale documentation; change nothing");
+  lintCommand->callback([&linting] { linting = true; });
+  lintCommand->add_option("--scope", lint.scope, "missing-doc for all procedures or only public ones")
+      ->check(CLI::IsMember({"all", "public"}));
+  lintCommand->add_option("--disable", lint.disabled, "rules to turn off, RULE[,RULE]")->delimiter(',');
+  lintCommand->add_option("--format", lint.format, "text or json")->check(CLI::IsMember({"text", "json"}));
+  lintCommand->add_option("FILE", lint.files, "exported module files; - for standard input")->required();
 
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
@@ -189,29 +229,20 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? kExitDone : kExitUsage;
   }
+  if (linting) {
+    if (request.inPlace || request.check) {
+      env.err << "tamvo: lint changes nothing: -i and --check don't go with it\n";
+      return kExitUsage;
+    }
+    if (const auto usage = ResolveEncoding(request)) {
+      env.err << "tamvo: " << *usage << '\n';
+      return kExitUsage;
+    }
+    lint.codePage = request.codePage;
+    lint.encodingChoice = request.encodingChoice;
+    return RunLint(lint, env);
+  }
   return std::nullopt;
-}
-
-// The encoding is a usage error when wrong, told once rather than once a
-// file. Files are split into lines before they are decoded, which needs a
-// code page that writes ASCII as ASCII.
-std::optional<std::string> ResolveEncoding(Request& request) {
-  const std::string name = Lowercase(request.encoding);
-  if (name.empty()) return "--encoding needs a name: auto, utf-8 or a code page such as cp932";
-  if (name == "auto") return std::nullopt;
-  if (name == "utf-8" || name == "utf8") {
-    request.encodingChoice = EncodingChoice::Utf8;
-    return std::nullopt;
-  }
-  request.codePage = request.encoding;
-  for (char& c : request.codePage) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  request.encodingChoice = EncodingChoice::Legacy;
-  try {
-    if (CodePage(request.codePage).AsciiIsItself()) return std::nullopt;
-  } catch (const Failure&) {
-    return "--encoding: unknown encoding " + request.encoding;
-  }
-  return "--encoding: " + request.encoding + " doesn't write ASCII as ASCII, as exported modules do";
 }
 
 // The usage rules CLI11 can't say; the message when one is broken.
@@ -240,8 +271,9 @@ std::string ReadStandardInput(std::istream& in) {
 std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& shownName, const Request& request,
                                        CliUi& ui, Settings& settings, const CliEnvironment& env) {
   MemoryVbe vbe(file.Module());
+  LineNumber line = 0;
   if (request.needsLine) {
-    const LineNumber line = file.ModuleLineOfFileLine(request.line);
+    line = file.ModuleLineOfFileLine(request.line);
     ProcKind kind = ProcKind::Proc;
     if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
       env.err << "tamvo: " << shownName << ": line " << request.line
@@ -252,8 +284,11 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
   }
   EventTable events;
   events.InitEventTable();
+  const RunReport report(request.command, file, line, events);
   ui.failures.clear();
-  Commands(vbe, events, ui, settings).Run(request.command);
+  Commands commands(vbe, events, ui, settings);
+  commands.Run(request.command);
+  if (ui.failures.empty()) report.Write(env.err, shownName, commands);
   return std::move(ui.failures);
 }
 

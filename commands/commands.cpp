@@ -21,23 +21,23 @@ void Commands::Trap(const std::function<void()>& work) {
   }
 }
 
+// The procedure at the caret is found by its line: of two procedures of one
+// name under #If ... #Else, the one the caret is in.
 void Commands::InsertCurrentProcComment() {
   Trap([&] {
-    ProcKind kind = ProcKind::Proc;
-    const std::u16string name = GetCurrentProcName(kind);
-    if (name.empty()) return;
-    InsertProcComment(name, kind);
+    auto module = ActiveModule();
+    const auto proc = module->ProcLinesOfLine(GetSelectionLine());
+    if (!proc) return;
+    const LineNumber emptyLine = InsertProcCommentOf(*module, *proc);
     // The caret goes to the summary line, right before its ".".
-    const LineNumber emptyLine = CommentStartLine(*ActiveModule(), name, kind);
     ActivePane()->SetSelection(emptyLine + 2, 5, emptyLine + 2, 5);
   });
 }
 
 void Commands::DeleteCurrentProcComment() {
   Trap([&] {
-    ProcKind kind = ProcKind::Proc;
-    const std::u16string name = GetCurrentProcName(kind);
-    if (!name.empty()) DeleteProcComment(name, kind);
+    auto module = ActiveModule();
+    if (const auto proc = module->ProcLinesOfLine(GetSelectionLine())) DeleteProcCommentOf(*module, *proc);
   });
 }
 
@@ -46,19 +46,37 @@ void Commands::DeleteCurrentProcComment() {
 void Commands::WalkAllProcedures(ProcEdit edit) {
   Trap([&] {
     auto module = ActiveModule();
-    ProcKind kind = ProcKind::Proc;
-    std::u16string name = GetProcNameOfLine(module->CountOfLines(), kind);
-    while (!name.empty()) {
-      (this->*edit)(name, kind);
-      const LineNumber line = module->ProcStartLine(name, kind) - 1;
-      name = GetProcNameOfLine(line, kind);
+    LineNumber line = module->CountOfLines();
+    while (const auto proc = module->ProcLinesOfLine(line)) {
+      (this->*edit)(*module, *proc);
+      line = proc->start - 1;
     }
   });
 }
 
-void Commands::InsertAllProcComments() { WalkAllProcedures(&Commands::InsertProcComment); }
+void Commands::InsertAllProcComments() { WalkAllProcedures(&Commands::InsertProcCommentOfProc); }
 
-void Commands::DeleteAllProcComments() { WalkAllProcedures(&Commands::DeleteProcComment); }
+void Commands::DeleteAllProcComments() { WalkAllProcedures(&Commands::DeleteProcCommentOfProc); }
+
+void Commands::UpdateCurrentProcComment() {
+  Trap([&] {
+    auto removed = tamvo::UpdateProcComment(*ActiveModule(), GetSelectionLine(), events_);
+    removedTags_.insert(removedTags_.end(), removed.begin(), removed.end());
+  });
+}
+
+void Commands::UpdateAllProcComments() {
+  Trap([&] {
+    auto removed = tamvo::UpdateAllProcComments(*ActiveModule(), events_);
+    removedTags_.insert(removedTags_.end(), removed.begin(), removed.end());
+  });
+}
+
+void Commands::UpdateModuleHeader() {
+  bool missing = false;
+  Trap([&] { missing = !tamvo::UpdateModuleHeader(*ActiveModule()); });
+  if (missing) InsertModuleHeader();
+}
 
 void Commands::Run(Command command) {
   switch (command) {
@@ -79,6 +97,15 @@ void Commands::Run(Command command) {
       break;
     case Command::DeleteModuleHeader:
       DeleteModuleHeader();
+      break;
+    case Command::UpdateCurrentProcComment:
+      UpdateCurrentProcComment();
+      break;
+    case Command::UpdateAllProcComments:
+      UpdateAllProcComments();
+      break;
+    case Command::UpdateModuleHeader:
+      UpdateModuleHeader();
       break;
   }
 }

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands/services.h"
+#include "commands/update.h"
 #include "engine/event_table.h"
 #include "host/code_module.h"
 
@@ -21,7 +23,7 @@ inline constexpr std::u16string_view kAuthorSection = u"settings";
 inline constexpr std::u16string_view kAuthorKey = u"auther";
 inline constexpr std::u16string_view kAuthorPrompt = u"作成者名";
 
-// The six commands.
+// The six commands of the dialog, then those of the command line alone.
 enum class Command {
   InsertCurrentProcComment,
   InsertAllProcComments,
@@ -29,6 +31,9 @@ enum class Command {
   DeleteCurrentProcComment,
   DeleteAllProcComments,
   DeleteModuleHeader,
+  UpdateCurrentProcComment,
+  UpdateAllProcComments,
+  UpdateModuleHeader,
 };
 
 class Commands {
@@ -42,7 +47,16 @@ class Commands {
   void DeleteCurrentProcComment();
   void DeleteAllProcComments();
   void DeleteModuleHeader();
+  // Update (commands/update.h) of the procedure at the caret, of every
+  // procedure, of the module header; a module without a header gets one as
+  // InsertModuleHeader writes it.
+  void UpdateCurrentProcComment();
+  void UpdateAllProcComments();
+  void UpdateModuleHeader();
   void Run(Command command);
+
+  // The tags the update commands removed since this object was made.
+  const std::vector<RemovedTag>& RemovedTags() const { return removedTags_; }
 
   // The edits and lookups the commands are made of; they throw Failure.
 
@@ -50,20 +64,36 @@ class Commands {
   // (JoinStatement).
   std::u16string GetProcDeclaration(std::u16string_view procName, ProcKind kind);
   // Replaces the comment above the declaration by one empty line and a
-  // fresh comment block. Nothing changes when the block can't be built.
+  // fresh comment block; annotation lines stay, in their order, between the
+  // block and the declaration. Nothing changes when the block can't be built.
   void InsertProcComment(std::u16string_view procName, ProcKind kind);
-  // Replaces the comment above the declaration by one empty line.
+  // Replaces the comment above the declaration by one empty line; annotation
+  // lines stay, in their order, between it and the declaration.
   void DeleteProcComment(std::u16string_view procName, ProcKind kind);
+  // The same for the procedure that holds the line, found by the line, so
+  // that of two procedures of one name the one at the line is edited.
+  void InsertProcCommentAt(LineNumber line);
+  void DeleteProcCommentAt(LineNumber line);
   LineNumber GetSelectionLine();
   std::u16string GetProcNameOfLine(LineNumber line, ProcKind& kind);
   std::u16string GetCurrentProcName(ProcKind& kind);
 
  private:
-  using ProcEdit = void (Commands::*)(std::u16string_view, ProcKind);
+  using ProcEdit = void (Commands::*)(CodeModule&, const ProcLines&);
 
   // The active code pane and its module: the one way every step reaches them.
   std::shared_ptr<CodePane> ActivePane();
   std::shared_ptr<CodeModule> ActiveModule();
+  // Returns the line of the empty line above the new block.
+  LineNumber InsertProcCommentOf(CodeModule& module, const ProcLines& proc);
+  void InsertProcCommentOfProc(CodeModule& module, const ProcLines& proc) {
+    InsertProcCommentOf(module, proc);
+  }
+  // Returns the line of the empty line left above the declaration.
+  LineNumber DeleteProcCommentOf(CodeModule& module, const ProcLines& proc);
+  void DeleteProcCommentOfProc(CodeModule& module, const ProcLines& proc) {
+    DeleteProcCommentOf(module, proc);
+  }
   void WalkAllProcedures(ProcEdit edit);
   // Runs work, showing its failure as the error report.
   void Trap(const std::function<void()>& work);
@@ -73,6 +103,7 @@ class Commands {
   const EventTable& events_;
   Ui& ui_;
   Settings& settings_;
+  std::vector<RemovedTag> removedTags_;
 };
 
 // The first line of a procedure's comment: the blank and comment statements
@@ -80,6 +111,10 @@ class Commands {
 // within the procedure's own lines, and below a module header at the top of
 // the module.
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind);
+LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc);
+
+// The declaration statement that starts at bodyLine, continuation lines joined.
+std::u16string ProcDeclarationAt(CodeModule& module, LineNumber bodyLine);
 
 // The seven-line module header, lines joined by CR LF. Line breaks in the
 // author become spaces, so that they can't write code into the module.

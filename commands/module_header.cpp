@@ -5,6 +5,7 @@
 
 #include "commands/commands.h"
 #include "engine/comment_block.h"
+#include "engine/doc_block.h"
 #include "engine/failure.h"
 #include "engine/statement.h"
 
@@ -87,9 +88,12 @@ void Commands::DeleteModuleHeader() {
   Trap([&] {
     auto module = ActiveModule();
     // A comment continued with " _" goes whole: a line left of it would
-    // become code.
+    // become code. An annotation ('@Folder, '@ModuleDescription) is a
+    // directive for another tool: the header ends there as it ends at a
+    // statement.
     const auto lineAt = [&](LineNumber line) { return module->Lines(line, 1); };
-    while (module->Lines(1, 1).starts_with(u'\'')) {
+    for (std::u16string text = module->Lines(1, 1); text.starts_with(u'\'') && !IsAnnotationLine(text);
+         text = module->Lines(1, 1)) {
       module->DeleteLines(1, JoinStatement(lineAt, 1, module->CountOfLines()).lastLine);
     }
   });

@@ -7,6 +7,8 @@
 //   (in a module without ambiguous names, below);
 // - delete-all after insert-all gives what delete-all alone gives, and
 //   delete-header after insert-header what delete-header alone gives;
+// - update-all twice gives what update-all once gives, update-all after
+//   insert-all changes nothing, and update-header twice is once;
 // - the procedure index that edits keep up to date answers as one built
 //   afresh from the edited lines;
 // - the one failure a command may report is a parameter list that is never
@@ -145,10 +147,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   for (const Command command :
        {Command::InsertCurrentProcComment, Command::InsertAllProcComments, Command::InsertModuleHeader,
-        Command::DeleteCurrentProcComment, Command::DeleteAllProcComments, Command::DeleteModuleHeader}) {
+        Command::DeleteCurrentProcComment, Command::DeleteAllProcComments, Command::DeleteModuleHeader,
+        Command::UpdateCurrentProcComment, Command::UpdateAllProcComments, Command::UpdateModuleHeader}) {
     // Without lines there is no caret line for the -proc commands to ask about.
     if (count == 0 &&
-        (command == Command::InsertCurrentProcComment || command == Command::DeleteCurrentProcComment))
+        (command == Command::InsertCurrentProcComment || command == Command::DeleteCurrentProcComment ||
+         command == Command::UpdateCurrentProcComment))
       continue;
     if (CodeLines(Apply(lines, command, caret)) != code) {
       Violated("a command changed code lines",
@@ -161,6 +165,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const Lines deleted = Apply(lines, Command::DeleteAllProcComments);
   Expect(Apply(inserted, Command::DeleteAllProcComments), deleted,
          "delete-all after insert-all differs from delete-all");
+
+  const Lines updated = Apply(lines, Command::UpdateAllProcComments);
+  Expect(Apply(updated, Command::UpdateAllProcComments), updated, "update-all twice differs from once");
+  Expect(Apply(inserted, Command::UpdateAllProcComments), inserted,
+         "update-all after insert-all changed something");
+  const Lines updatedHeader = Apply(lines, Command::UpdateModuleHeader);
+  Expect(Apply(updatedHeader, Command::UpdateModuleHeader), updatedHeader,
+         "update-header twice differs from once");
 
   const Lines header = Apply(lines, Command::InsertModuleHeader);
   Expect(Apply(header, Command::InsertModuleHeader), header, "insert-header twice differs from once");

@@ -6,6 +6,7 @@
 // description, from every implementation alike.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,15 @@ namespace tamvo {
 inline constexpr std::u16string_view kObjectNotSet = u"Object variable or With block variable not set";
 
 class CodePane;
+
+// A procedure found by a line: its name and kind, its first line and the
+// first line of its declaration.
+struct ProcLines {
+  std::u16string name;
+  ProcKind kind = ProcKind::Proc;
+  LineNumber start = 0;
+  LineNumber body = 0;
+};
 
 class CodeModule {
  public:
@@ -40,6 +50,20 @@ class CodeModule {
   // line of the declarations section.
   virtual std::u16string ProcOfLine(LineNumber line, ProcKind& kind) = 0;
   virtual std::shared_ptr<tamvo::CodePane> CodePane() = 0;
+
+  // The procedure that holds the line, nothing for the declarations section.
+  // The editor answers only by name, so this asks it by name: of two
+  // procedures of one name and kind (under #If ... #Else) it finds the first.
+  // A host that knows its procedures by position overrides it, so that each
+  // answers for its own lines.
+  virtual std::optional<ProcLines> ProcLinesOfLine(LineNumber line) {
+    ProcLines proc;
+    proc.name = ProcOfLine(line, proc.kind);
+    if (proc.name.empty()) return std::nullopt;
+    proc.start = ProcStartLine(proc.name, proc.kind);
+    proc.body = ProcBodyLine(proc.name, proc.kind);
+    return proc;
+  }
 };
 
 struct Selection {

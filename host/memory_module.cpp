@@ -121,6 +121,13 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
   return index_.Name(*proc);
 }
 
+std::optional<ProcLines> MemoryModule::ProcLinesOfLine(LineNumber line) {
+  ProcKind kind = ProcKind::Proc;
+  if (ProcOfLine(line, kind).empty()) return std::nullopt;
+  const std::size_t proc = *index_.OfLine(line);
+  return ProcLines{index_.Name(proc), index_.Kind(proc), index_.StartLine(proc), index_.BodyLine(proc)};
+}
+
 std::shared_ptr<CodePane> MemoryModule::CodePane() {
   auto pane = pane_.lock();
   if (!pane) throw Failure(std::u16string(kObjectNotSet));

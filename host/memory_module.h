@@ -34,6 +34,9 @@ class MemoryModule : public CodeModule {
   LineNumber ProcStartLine(std::u16string_view procName, ProcKind kind) override;
   LineNumber ProcBodyLine(std::u16string_view procName, ProcKind kind) override;
   std::u16string ProcOfLine(LineNumber line, ProcKind& kind) override;
+  // From the index, by position: two procedures of one name each answer for
+  // their own lines.
+  std::optional<ProcLines> ProcLinesOfLine(LineNumber line) override;
   std::shared_ptr<tamvo::CodePane> CodePane() override;
 
   // The pane that shows this module; set by whoever creates the pane.

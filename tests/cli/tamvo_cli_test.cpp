@@ -479,7 +479,10 @@ TEST_F(TamvoCli, AFailureOfAnyKindIsItsFilesAlone) {
     ThrowingBuffer buffer(c.fault);
     std::istream input(&buffer);
     EXPECT_EQ(Run({"insert-all", "--check", "-", good}, input), kExitFailed);
-    EXPECT_EQ(err.str(), "tamvo: <stdin>: " + std::string(c.cause) + "\ntamvo: " + good + ": would change\n");
+    EXPECT_EQ(err.str(), "tamvo: <stdin>: " + std::string(c.cause) + "\n" + good +
+                             ":4: replaced 1 comment lines written by hand above Add (update-all keeps "
+                             "them)\ntamvo: " +
+                             good + ": would change\n");
   }
 }
 
@@ -622,12 +625,79 @@ TEST_F(TamvoCli, UsageErrors) {
       {"insert-all", "-i", "--check", file},
       {"insert-all", "-i", "-"},
       {"reformat", file},
+      {"lint", "-i", file},
+      {"lint", "--disable", "no-such-rule", file},
+      {"lint", "--format", "xml", file},
+      {"update-proc", file},
   };
   for (const auto& call : calls) EXPECT_EQ(Run(call), kExitUsage) << ::testing::PrintToString(call);
   EXPECT_EQ(ReadFileBytes(file), kModule);
   EXPECT_EQ(Run({"--version"}), kExitDone);
   EXPECT_EQ(Run({"--help"}), kExitDone);
   EXPECT_NE(out.str().find("insert-header"), std::string::npos);
+}
+
+// A documented module: lines counted as --line counts them, the hidden
+// attribute on line 1 included.
+const std::string kDocumented =
+    "Attribute VB_Name = \"mdlDoc\"\r\n'/**\r\n' * Adds.\r\n' * @param a - the a\r\n"
+    "' * @param gone - was here\r\n' * @param c\r\n' */\r\nFunction Add(a, b)\r\nEnd Function\r\n";
+
+TEST_F(TamvoCli, LintThenUpdateThenLintIsClean) {
+  const auto file = Write("doc.bas", kDocumented);
+  EXPECT_EQ(Run({"lint", file}), kExitWouldChange);
+  EXPECT_EQ(out.str(), file + ":5:5: warning: @param gone names no parameter of Add [param-stale]\n" + file +
+                           ":6:5: warning: @param c names no parameter of Add [param-stale]\n" + file +
+                           ":8:1: warning: parameter b of Add has no @param [param-missing]\n" + file +
+                           ":8:1: warning: Function Add has no @return [return-missing]\n");
+
+  EXPECT_EQ(Run({"update-all", "-i", file}), kExitDone);
+  EXPECT_EQ(err.str(), file + ":5: removed \"@param gone\" (no such parameter)\n" + file +
+                           ":6: removed \"@param c\" (no such parameter)\n");
+  EXPECT_EQ(ReadFileBytes(file),
+            "Attribute VB_Name = \"mdlDoc\"\r\n'/**\r\n' * Adds.\r\n' * @return \r\n"
+            "' * @param a - the a\r\n' * @param b\r\n' */\r\nFunction Add(a, b)\r\nEnd Function\r\n");
+  EXPECT_EQ(Run({"update-all", "--check", file}), kExitDone);
+  EXPECT_EQ(Run({"lint", file}), kExitDone);
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(TamvoCli, LintAsJsonAndItsExitCodes) {
+  const auto file = Write("a.bas", kModule);
+  EXPECT_EQ(Run({"lint", "--format", "json", "--disable", "missing-doc,summary-empty", file}), kExitDone);
+  EXPECT_EQ(out.str(), "[]\n");
+  EXPECT_EQ(Run({"lint", "--format", "json", "--scope", "public", file}), kExitWouldChange);
+  EXPECT_EQ(out.str(),
+            "[\n  {\n    \"file\": \"" + file +
+                "\",\n    \"line\": 5,\n    \"column\": 1,\n    \"rule\": \"missing-doc\",\n"
+                "    \"message\": \"Add has no doc block\",\n    \"procedure\": \"Add\"\n  }\n]\n");
+  EXPECT_EQ(Run({"lint", file, (folder / "missing.bas").string()}), kExitFailed);
+  EXPECT_NE(err.str().find("missing.bas"), std::string::npos);
+  EXPECT_NE(out.str().find("[missing-doc]"), std::string::npos) << "the readable file is still linted";
+}
+
+TEST_F(TamvoCli, InsertTellsWhatItReplacesAndUpdateHeaderNamesTheModule) {
+  const auto file = Write("a.bas", kModule);
+  EXPECT_EQ(Run({"insert-all", file}), kExitDone);
+  EXPECT_EQ(out.str(), kCommented);
+  EXPECT_EQ(err.str(),
+            file + ":4: replaced 1 comment lines written by hand above Add (update-all keeps them)\n");
+
+  const auto renamed = Write("mdlNew.bas", "'/**\r\n' * Tools.\r\n' * @modulename mdlOld\r\n' */\r\n");
+  EXPECT_EQ(Run({"update-header", renamed}), kExitDone);
+  EXPECT_EQ(out.str(), "'/**\r\n' * Tools.\r\n' * @modulename mdlNew\r\n' */\r\n");
+  EXPECT_EQ(Run({"update-header", "--author", "me", file}), kExitDone);
+  EXPECT_NE(out.str().find("' * @modulename mdlSample\r\n' * @auther     me\r\n"), std::string::npos);
+}
+
+TEST_F(TamvoCli, ProcedureAtALineOfTwoOfOneName) {
+  const auto file = Write("t.bas",
+                          "#If VBA7 Then\r\nFunction T() As LongPtr\r\nEnd Function\r\n#Else\r\n"
+                          "Function T() As Long\r\nEnd Function\r\n#End If\r\n");
+  EXPECT_EQ(Run({"insert-proc", "--line", "6", file}), kExitDone);
+  EXPECT_EQ(out.str(),
+            "#If VBA7 Then\r\nFunction T() As LongPtr\r\nEnd Function\r\n#Else\r\n\r\n'/**\r\n' * .\r\n"
+            "' * @return \r\n' */\r\nFunction T() As Long\r\nEnd Function\r\n#End If\r\n");
 }
 
 }  // namespace

@@ -88,6 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
                  u"1.0.0\n' */\n\nSub A()\nEnd Sub\n"},
         WalkCase{"a comment block that is no module header goes", u"'/**\n' * x\n' */\nSub A()\nEnd Sub\n",
                  u"\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n", u"\nSub A()\nEnd Sub\n"},
+        WalkCase{
+            "annotations stay, in their order, right above the declaration",
+            u"Option Explicit\n\n' old\n'@Description(\"x\")\n' older\n  '@TestMethod\nSub A()\nEnd Sub\n",
+            u"Option Explicit\n\n'/**\n' * .\n' */\n'@Description(\"x\")\n  '@TestMethod\nSub A()\nEnd Sub\n",
+            u"Option Explicit\n\n'@Description(\"x\")\n  '@TestMethod\nSub A()\nEnd Sub\n"},
+        WalkCase{"two procedures of one name under #If each get their own block",
+                 u"#If X Then\n' a\nSub D()\nEnd Sub\n#Else\n' b\nSub D()\nEnd Sub\n#End If\n",
+                 u"#If X Then\n\n'/**\n' * .\n' */\nSub D()\nEnd Sub\n#Else\n\n'/**\n' * .\n' */\nSub D()\n"
+                 u"End Sub\n#End If\n",
+                 u"#If X Then\n\nSub D()\nEnd Sub\n#Else\n\nSub D()\nEnd Sub\n#End If\n"},
         WalkCase{"only declarations", u"Option Explicit\n' x\nDim a As Long\n",
                  u"Option Explicit\n' x\nDim a As Long\n", u"Option Explicit\n' x\nDim a As Long\n"},
         WalkCase{"an empty module", u"", u"", u""}));

@@ -59,6 +59,7 @@ TEST(DeleteModuleHeader, RemovesTheCommentLinesAtTheTop) {
       // The second line belongs to the comment: left alone it would be code.
       {u"' a _\n  continued\nOption Explicit\n", u"Option Explicit\n"},
       {u"", u""},
+      {u"' a\n'@Folder(\"x\")\n' b\nOption Explicit\n", u"'@Folder(\"x\")\n' b\nOption Explicit\n"},
   };
   for (const auto& c : cases) {
     Editor editor(c.text);

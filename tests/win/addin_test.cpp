@@ -140,5 +140,32 @@ TEST_F(AddinTest, CancellingTheAuthorStillWritesTheHeader) {
   EXPECT_FALSE(DialogVisible());
 }
 
+TEST_F(AddinTest, AnnotationsStayThroughEveryCommand) {
+  auto& module = state.code.Module();
+  module.DeleteLines(1, module.CountOfLines());
+  module.InsertLines(1,
+                     u"'@Folder(\"Tools\")\r\nOption Explicit\r\n\r\n' old\r\n'@Description(\"a\")\r\n"
+                     u"Sub A()\r\nEnd Sub");
+  const std::u16string kept = u"'@Folder(\"Tools\")\r\nOption Explicit\r\n\r\n";
+  const std::u16string commented =
+      kept + u"'/**\r\n' * .\r\n' */\r\n'@Description(\"a\")\r\nSub A()\r\nEnd Sub";
+  const std::u16string uncommented = kept + u"'@Description(\"a\")\r\nSub A()\r\nEnd Sub";
+  ConnectIn(ext_cm_AfterStartup);
+  const struct {
+    int button;
+    LineNumber caret;
+    const std::u16string& text;
+  } steps[] = {
+      {0, 6, commented}, {3, 8, uncommented}, {1, 1, commented}, {4, 1, uncommented}, {5, 1, uncommented}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << "button " << step.button);
+    ClickControl(*state.addInsBar[0]);
+    PutCaret(step.caret);
+    ClickButton(step.button);
+    EXPECT_EQ(ToUtf8(Text()), ToUtf8(step.text));
+  }
+  EXPECT_TRUE(boxes.messages.empty());
+}
+
 }  // namespace
 }  // namespace tamvo::test

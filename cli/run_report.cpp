@@ -1,0 +1,61 @@
+#include "cli/run_report.h"
+
+#include "engine/text.h"
+
+namespace tamvo {
+
+std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file) {
+  std::vector<LineNumber> fileLines(static_cast<std::size_t>(file.Module()->CountOfLines()) + 1, 0);
+  for (LineNumber fileLine = file.FileLineCount(); fileLine >= 1; --fileLine) {
+    // A hidden line counts as the module line above it: the module line
+    // itself is the first file line that answers for it.
+    const LineNumber moduleLine = file.ModuleLineOfFileLine(fileLine);
+    if (moduleLine > 0) fileLines[static_cast<std::size_t>(moduleLine)] = fileLine;
+  }
+  return fileLines;
+}
+
+RunReport::RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events)
+    : fileLines_(FileLinesOfModuleLines(file)) {
+  CodeModule& module = *file.Module();
+  switch (command) {
+    case Command::InsertCurrentProcComment:
+      replaced_ = HandWrittenProcComments(module, moduleLine, events);
+      break;
+    case Command::InsertAllProcComments:
+      replaced_ = HandWrittenProcComments(module, 0, events);
+      break;
+    case Command::InsertModuleHeader:
+      replaced_ = HandWrittenModuleHeader(module);
+      if (!replaced_.empty()) {
+        const auto count = replaced_.front().count;
+        for (LineNumber line = 1; line <= count && !headerBlock_; ++line) {
+          headerBlock_ = module.Lines(line, 1).find(u"@modulename") != std::u16string::npos;
+        }
+        headerBlock_ = headerBlock_ && TrimSpaces(module.Lines(1, 1)) == u"'/**";
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void RunReport::Write(std::ostream& err, const std::string& fileName, const Commands& commands) const {
+  auto fileLine = [&](LineNumber line) {
+    return line > 0 && static_cast<std::size_t>(line) < fileLines_.size() ? fileLines_[line] : line;
+  };
+  for (const auto& removed : commands.RemovedTags()) {
+    err << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
+        << ToUtf8(removed.reason) << ")\n";
+  }
+  for (const auto& comment : replaced_) {
+    err << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
+        << " comment lines written by hand "
+        << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
+            : headerBlock_            ? "at the top of the module (update-header keeps them)"
+                                      : "at the top of the module")
+        << '\n';
+  }
+}
+
+}  // namespace tamvo

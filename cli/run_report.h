@@ -1,0 +1,36 @@
+#pragma once
+// What the command line tells on standard error about a command's run on
+// one file, besides its failures: the tags an update removed, and the
+// comment lines written by hand that an insert replaced. Lines are named as
+// --line counts them, the hidden lines of the file included.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "commands/commands.h"
+#include "host/posix/module_file.h"
+
+namespace tamvo {
+
+// The file line of every module line (index 0 is unused).
+std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file);
+
+class RunReport {
+ public:
+  // Looks at the module before the command runs on it; moduleLine is the
+  // line a -proc command runs at.
+  RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events);
+
+  // After the command ran without failure:
+  //   FILE:LINE: removed "@param old" (no such parameter)
+  //   FILE:LINE: replaced N comment lines written by hand above NAME (update-all keeps them)
+  void Write(std::ostream& err, const std::string& fileName, const Commands& commands) const;
+
+ private:
+  std::vector<LineNumber> fileLines_;
+  std::vector<HandWrittenComment> replaced_;
+  bool headerBlock_ = false;  // the lines at the top are a header that update-header keeps
+};
+
+}  // namespace tamvo
