@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/docs_cli.h"
 #include "cli/lint_files.h"
 #include "cli/run_report.h"
 #include "cli/settings_file.h"
@@ -216,6 +217,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   lintCommand->add_option("--disable", lint.disabled, "rules to turn off, RULE[,RULE]")->delimiter(',');
   lintCommand->add_option("--format", lint.format, "text or json")->check(CLI::IsMember({"text", "json"}));
   lintCommand->add_option("FILE", lint.files, "exported module files; - for standard input")->required();
+  DocsRequest docs;
+  AddDocsCommands(app, docs);
 
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
@@ -228,6 +231,19 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? kExitDone : kExitUsage;
+  }
+  if (docs.docs || docs.filter) {
+    if (request.inPlace || request.check) {
+      env.err << "tamvo: docs and doxygen-filter change no module: -i and --check don't go with them\n";
+      return kExitUsage;
+    }
+    if (const auto usage = ResolveEncoding(request)) {
+      env.err << "tamvo: " << *usage << '\n';
+      return kExitUsage;
+    }
+    docs.codePage = request.codePage;
+    docs.encodingChoice = request.encodingChoice;
+    return RunDocsCommand(docs, env);
   }
   if (linting) {
     if (request.inPlace || request.check) {
