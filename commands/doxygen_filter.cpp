@@ -62,7 +62,10 @@ void ConvertBlock(const DocBlock& block, const std::vector<std::u16string>& line
   out.assign(block.close - block.open + 1, std::u16string());
   out.front() = u"/**";
   out.back() = u" */";
+  // The summary's first line is the brief, as a JavaDoc summary's first
+  // sentence is; the lines after it are the details.
   bool briefWritten = false;
+  bool detailsWritten = false;
   for (std::size_t i = block.open + 1; i < block.SummaryEnd(); ++i) {
     const std::u16string_view text = DocLineText(lines[i]);
     const bool empty = text.find_first_not_of(u" \t") == std::u16string_view::npos;
@@ -70,6 +73,9 @@ void ConvertBlock(const DocBlock& block, const std::vector<std::u16string>& line
     if (!briefWritten && !empty && text != u".") {
       out[i - block.open] = u" * @brief " + EscapeDoxygen(text);
       briefWritten = true;
+    } else if (briefWritten && !detailsWritten && !empty) {
+      out[i - block.open] = u" * @details " + EscapeDoxygen(text);
+      detailsWritten = true;
     } else if (text != u"." || briefWritten) {
       out[i - block.open] = Line(text);
     }
@@ -95,7 +101,10 @@ void ConvertBlock(const DocBlock& block, const std::vector<std::u16string>& line
     } else if (tag.kind == DocTagKind::Other && IsParagraphCommand(std::u16string_view(tag.word).substr(1))) {
       line = u" * @" + tag.word.substr(1) + u" " + EscapeDoxygen(WithoutSeparator(tag.rest));
     } else {
-      line = Line(tag.word + tag.type + (tag.name.empty() ? u"" : u" " + tag.name) + tag.rest);
+      // A paragraph of its own, titled with the tag as written: plain text
+      // would run on in the brief or in the @param above it.
+      line = u" * @par " +
+             EscapeDoxygen(tag.word + tag.type + (tag.name.empty() ? u"" : u" " + tag.name) + tag.rest);
     }
     for (std::size_t k = 1; k <= tag.continuation; ++k)
       out[tag.line + k - block.open] = Line(DocLineText(lines[tag.line + k]));
