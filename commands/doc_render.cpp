@@ -185,7 +185,10 @@ std::u16string HtmlModule(const ModulePage& page) {
     }
     for (const auto& tag : proc.others) {
       out += u"<p><b>" + EscapeHtml(tag.word) + u"</b>";
-      if (!tag.text.Empty()) out += u" " + HtmlLines(tag.text);
+      if (!tag.text.Empty()) {
+        out += u' ';
+        out += HtmlLines(tag.text);
+      }
       out += u"</p>\n";
     }
     if (!proc.documented) out += u"<p><i>(no doc block)</i></p>\n";
@@ -231,6 +234,11 @@ std::u16string EscapeMarkdownText(std::u16string_view line, bool lineStart) {
   while (lineStart && digits < line.size() && IsDigit(line[digits])) ++digits;
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char16_t c = line[i];
+    // Letters and digits, and all text beyond ASCII, stand for themselves.
+    if (c >= 0x80 || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (i > digits && IsDigit(c))) {
+      out += c;
+      continue;
+    }
     const bool markup = std::u16string_view(u"\\`*_[]<>|~&!#").find(c) != std::u16string_view::npos;
     const bool atStart =
         lineStart && i == 0 && std::u16string_view(u"+-=").find(c) != std::u16string_view::npos;
