@@ -1,6 +1,7 @@
 #include "commands/doc_page.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 
