@@ -79,6 +79,7 @@ int RunDocs(const DocsRequest& request, const CliEnvironment& env) {
     }
   }
   NamePages(pages);
+  LinkReferences(pages);
   const fs::path folder(request.output);
   try {
     std::error_code error;

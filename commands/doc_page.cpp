@@ -262,4 +262,45 @@ void NamePages(std::vector<ModulePage>& pages) {
   }
 }
 
+void LinkReferences(std::vector<ModulePage>& pages) {
+  // Of several modules or procedures of one name, the first is linked.
+  std::map<std::u16string, const ModulePage*> modules;
+  for (const auto& page : pages) modules.emplace(Lowercase(page.name), &page);
+  auto findProc = [](const ModulePage& page, std::u16string_view name) -> const PageProc* {
+    for (const auto& proc : page.procs) {
+      if (EqualsIgnoreCase(proc.name, name)) return &proc;
+    }
+    return nullptr;
+  };
+  for (auto& page : pages) {
+    for (auto& proc : page.procs) {
+      for (auto& tag : proc.others) {
+        if (!EqualsIgnoreCase(tag.word, u"@see") || tag.text.Empty()) continue;
+        const std::u16string& line = tag.text.lines.front();
+        const std::size_t length = std::min(line.find_first_of(u" \t,;"), line.size());
+        const std::u16string_view reference = std::u16string_view(line).substr(0, length);
+        const std::size_t dot = reference.find_first_of(u".#");
+        const ModulePage* target = nullptr;
+        const PageProc* targetProc = nullptr;
+        if (dot == std::u16string_view::npos) {
+          targetProc = findProc(page, reference);
+          if (targetProc) {
+            target = &page;
+          } else if (const auto found = modules.find(Lowercase(reference)); found != modules.end()) {
+            target = found->second;
+          }
+        } else if (const auto found = modules.find(Lowercase(reference.substr(0, dot)));
+                   found != modules.end()) {
+          targetProc = findProc(*found->second, reference.substr(dot + 1));
+          if (targetProc) target = found->second;
+        }
+        if (!target) continue;
+        tag.referenceLength = length;
+        tag.linkPage = target->pageName;
+        tag.linkAnchor = targetProc ? targetProc->anchor : u"";
+      }
+    }
+  }
+}
+
 }  // namespace tamvo

@@ -45,6 +45,12 @@ struct PageParam {
 struct PageTag {
   std::u16string word;  // as written: "@see", "@example", "Getter:"
   DocText text;
+  // A @see whose first word names a module or procedure of these pages:
+  // that word's length, and the page (without extension) and anchor it
+  // links to; the anchor is empty for a module's page.
+  std::size_t referenceLength = 0;
+  std::u16string linkPage;
+  std::u16string linkAnchor;
 };
 
 struct PageProc {
@@ -89,5 +95,11 @@ ModulePage BuildModulePage(CodeModule& module, ModuleKind kind, std::u16string f
 // with the folders of its file, so that both keep their page; characters a
 // file name can't hold become "_".
 void NamePages(std::vector<ModulePage>& pages);
+
+// Links each @see whose first word names a procedure of its own module
+// ("Add"), a module ("mdlMath") or a module's procedure ("mdlMath.Add",
+// "mdlMath#Add"), letter case ignored, to that page and procedure. Call
+// after NamePages.
+void LinkReferences(std::vector<ModulePage>& pages);
 
 }  // namespace tamvo

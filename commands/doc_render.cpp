@@ -34,6 +34,13 @@ std::u16string FenceFor(std::u16string_view text) {
   return std::u16string(std::max<std::size_t>(3, longest + 1), u'`');
 }
 
+// Where a @see links to: another page, a procedure on it, or on this one.
+std::u16string Target(const PageTag& tag, PageFormat format) {
+  std::u16string target = LinkTarget(tag.linkPage, format);
+  if (!tag.linkAnchor.empty()) target += u"#" + tag.linkAnchor;
+  return target;
+}
+
 std::u16string Where(const ModulePage& page, const PageProc& proc) {
   return proc.scope + u" " + proc.keyword + u" \u00b7 " + page.file + u" line " +
          FromUtf8(std::to_string(proc.line));
@@ -87,7 +94,15 @@ std::u16string MarkdownModule(const ModulePage& page) {
     }
     for (const auto& tag : proc.others) {
       out += u"**" + Inline(tag.word) + u"**";
-      if (!tag.text.Empty()) out += u" " + Joined(tag.text, u"  \n", EscapeMarkdown);
+      if (tag.referenceLength > 0) {
+        const std::u16string& line = tag.text.lines.front();
+        out += u" [" + Inline(line.substr(0, tag.referenceLength)) + u"](" +
+               Target(tag, PageFormat::Markdown) + u")" + Inline(line.substr(tag.referenceLength));
+        for (std::size_t i = 1; i < tag.text.lines.size(); ++i)
+          out += u"  \n" + EscapeMarkdown(tag.text.lines[i]);
+      } else if (!tag.text.Empty()) {
+        out += u" " + Joined(tag.text, u"  \n", EscapeMarkdown);
+      }
       out += u"\n\n";
     }
     if (!proc.documented) out += u"*(no doc block)*\n\n";
@@ -184,9 +199,15 @@ std::u16string HtmlModule(const ModulePage& page) {
       out += u"</p>\n";
     }
     for (const auto& tag : proc.others) {
-      out += u"<p><b>" + EscapeHtml(tag.word) + u"</b>";
-      if (!tag.text.Empty()) {
-        out += u' ';
+      out += u"<p><b>" + EscapeHtml(tag.word) + u"</b> ";
+      if (tag.referenceLength > 0) {
+        DocText rest = tag.text;
+        const std::u16string& line = tag.text.lines.front();
+        rest.lines.front() = line.substr(tag.referenceLength);
+        out += u"<a href=\"" + EscapeHtml(Target(tag, PageFormat::Html)) + u"\">" +
+               EscapeHtml(line.substr(0, tag.referenceLength)) + u"</a>";
+        out += HtmlLines(rest);
+      } else {
         out += HtmlLines(tag.text);
       }
       out += u"</p>\n";

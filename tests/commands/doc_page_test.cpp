@@ -119,6 +119,29 @@ TEST(ModulePage, NamesEveryPageApart) {
   }
 }
 
+TEST(ModulePage, LinksSeeToThePageAndProcedureNamed) {
+  Editor a(
+      u"'/**\n' * .\n' * @see B.run it\n' * @see b\n' * @see Other\n' * @see A#Two\n' * @see Nowhere\n' */\n"
+      u"Sub One()\nEnd Sub\n'/**\n' * .\n' * @see One\n' */\nSub Two()\nEnd Sub\n",
+      u"A");
+  Editor b(u"'/**\n' * .\n' */\nSub Run()\nEnd Sub\n", u"B");
+  std::vector<ModulePage> pages;
+  for (Editor* editor : {&a, &b}) {
+    pages.push_back(BuildModulePage(editor->vbe.Module(), ModuleKind::Standard, u"x.bas",
+                                    [](LineNumber line) { return line; }, {}));
+  }
+  NamePages(pages);
+  LinkReferences(pages);
+  std::vector<std::string> links;
+  for (const auto& proc : pages[0].procs) {
+    for (const auto& tag : proc.others) {
+      links.push_back(std::to_string(tag.referenceLength) + " " +
+                      ToUtf8(tag.linkPage + u"#" + tag.linkAnchor));
+    }
+  }
+  EXPECT_EQ(links, (std::vector<std::string>{"5 B#run", "1 B#", "0 #", "5 A#two", "0 #", "3 A#one"}));
+}
+
 TEST(ModulePage, KnowsTheKindFromTheFile) {
   const struct {
     std::string head;
