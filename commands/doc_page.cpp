@@ -117,7 +117,9 @@ PageProc ReadProc(CodeModule& module, const ProcLines& lines,
     }
     // Whatever else the block says stays on the page, a @param for no
     // parameter among it: nothing written is lost.
-    PageTag other{tag.word, TagText(tag, doc.lines)};
+    PageTag other;
+    other.word = tag.word;
+    other.text = TagText(tag, doc.lines);
     if (!tag.name.empty()) {
       other.text = ReadText(tag.type + tag.name + tag.rest, doc.lines, tag.line + 1, tag.continuation);
     }
@@ -204,7 +206,10 @@ ModulePage BuildModulePage(CodeModule& module, ModuleKind kind, std::u16string f
         page.version = std::move(text);
         continue;
       }
-      page.headerTags.push_back({tag.word, std::move(text)});
+      PageTag other;
+      other.word = tag.word;
+      other.text = std::move(text);
+      page.headerTags.push_back(std::move(other));
     }
   }
 

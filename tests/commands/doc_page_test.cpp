@@ -111,7 +111,12 @@ TEST(ModulePage, NamesEveryPageApart) {
   };
   for (const auto& c : cases) {
     std::vector<ModulePage> pages;
-    for (const auto& [name, file] : c.modules) pages.push_back(ModulePage{.name = name, .file = file});
+    for (const auto& [name, file] : c.modules) {
+      ModulePage page;
+      page.name = name;
+      page.file = file;
+      pages.push_back(std::move(page));
+    }
     NamePages(pages);
     std::vector<std::u16string> names;
     for (const auto& page : pages) names.push_back(page.pageName);
