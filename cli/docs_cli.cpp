@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -78,6 +79,10 @@ int RunDocs(const DocsRequest& request, const CliEnvironment& env) {
       failed = true;
     }
   }
+  // In the order of their files, whatever order the shell gave them in:
+  // the same modules give the same index.
+  std::stable_sort(pages.begin(), pages.end(),
+                   [](const ModulePage& a, const ModulePage& b) { return ToUtf8(a.file) < ToUtf8(b.file); });
   NamePages(pages);
   LinkReferences(pages);
   const fs::path folder(request.output);

@@ -268,12 +268,19 @@ void NamePages(std::vector<ModulePage>& pages) {
 }
 
 void LinkReferences(std::vector<ModulePage>& pages) {
-  // Of several modules or procedures of one name, the first is linked.
-  std::map<std::u16string, const ModulePage*> modules;
-  for (const auto& page : pages) modules.emplace(Lowercase(page.name), &page);
   auto findProc = [](const ModulePage& page, std::u16string_view name) -> const PageProc* {
     for (const auto& proc : page.procs) {
       if (EqualsIgnoreCase(proc.name, name)) return &proc;
+    }
+    return nullptr;
+  };
+  // Of several modules of one name, the first that has what is named.
+  auto findModule = [&](std::u16string_view name, std::u16string_view procName,
+                        const PageProc*& proc) -> const ModulePage* {
+    for (const auto& page : pages) {
+      if (!EqualsIgnoreCase(page.name, name)) continue;
+      proc = procName.empty() ? nullptr : findProc(page, procName);
+      if (procName.empty() || proc) return &page;
     }
     return nullptr;
   };
@@ -289,15 +296,9 @@ void LinkReferences(std::vector<ModulePage>& pages) {
         const PageProc* targetProc = nullptr;
         if (dot == std::u16string_view::npos) {
           targetProc = findProc(page, reference);
-          if (targetProc) {
-            target = &page;
-          } else if (const auto found = modules.find(Lowercase(reference)); found != modules.end()) {
-            target = found->second;
-          }
-        } else if (const auto found = modules.find(Lowercase(reference.substr(0, dot)));
-                   found != modules.end()) {
-          targetProc = findProc(*found->second, reference.substr(dot + 1));
-          if (targetProc) target = found->second;
+          target = targetProc ? &page : findModule(reference, u"", targetProc);
+        } else {
+          target = findModule(reference.substr(0, dot), reference.substr(dot + 1), targetProc);
         }
         if (!target) continue;
         tag.referenceLength = length;
