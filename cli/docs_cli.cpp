@@ -43,7 +43,9 @@ ReadModule Read(const std::string& name, const DocsRequest& request) {
 // this machine.
 std::u16string ShownPath(const std::string& name) {
   fs::path path = fs::path(name).lexically_normal();
-  if (path.is_absolute()) path = path.lexically_proximate(fs::current_path());
+  std::error_code error;
+  const fs::path here = fs::current_path(error);
+  if (path.is_absolute()) path = error ? path.filename() : path.lexically_proximate(here);
   return FromUtf8(path.generic_string());
 }
 
