@@ -268,19 +268,28 @@ void NamePages(std::vector<ModulePage>& pages) {
 }
 
 void LinkReferences(std::vector<ModulePage>& pages) {
-  auto findProc = [](const ModulePage& page, std::u16string_view name) -> const PageProc* {
-    for (const auto& proc : page.procs) {
-      if (EqualsIgnoreCase(proc.name, name)) return &proc;
-    }
-    return nullptr;
+  // Names looked up by their lowercase form: a page's procedures (the
+  // first of a name), and the pages of each module name in their order.
+  std::map<const ModulePage*, std::map<std::u16string, const PageProc*>> procsOf;
+  std::map<std::u16string, std::vector<const ModulePage*>> modules;
+  for (const auto& page : pages) {
+    modules[Lowercase(page.name)].push_back(&page);
+    auto& procs = procsOf[&page];
+    for (const auto& proc : page.procs) procs.emplace(Lowercase(proc.name), &proc);
+  }
+  auto findProc = [&](const ModulePage& page, std::u16string_view name) -> const PageProc* {
+    const auto& procs = procsOf[&page];
+    const auto found = procs.find(Lowercase(name));
+    return found == procs.end() ? nullptr : found->second;
   };
   // Of several modules of one name, the first that has what is named.
   auto findModule = [&](std::u16string_view name, std::u16string_view procName,
                         const PageProc*& proc) -> const ModulePage* {
-    for (const auto& page : pages) {
-      if (!EqualsIgnoreCase(page.name, name)) continue;
-      proc = procName.empty() ? nullptr : findProc(page, procName);
-      if (procName.empty() || proc) return &page;
+    const auto found = modules.find(Lowercase(name));
+    if (found == modules.end()) return nullptr;
+    for (const ModulePage* page : found->second) {
+      proc = procName.empty() ? nullptr : findProc(*page, procName);
+      if (procName.empty() || proc) return page;
     }
     return nullptr;
   };
