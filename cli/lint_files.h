@@ -15,7 +15,7 @@ struct LintRequest {
   std::string scope = "all";          // all | public
   std::vector<std::string> disabled;  // rule names
   std::string format = "text";        // text | json
-  std::string codePage = "CP932";
+  std::string codePage = "CP932";     // with encodingChoice, --encoding resolved
   EncodingChoice encodingChoice = EncodingChoice::Detect;
 };
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/docs_cli.h"
 #include "cli/lint_files.h"
 #include "cli/run_report.h"
 #include "cli/settings_file.h"
@@ -42,6 +43,8 @@ struct Request {
   // tamvo lint, which reads files but runs no command on them.
   bool linting = false;
   LintRequest lint;
+  // tamvo docs and doxygen-filter, which write pages and change no module.
+  DocsRequest docs;
   // tamvo lsp.
   bool serving = false;
   bool stdio = false;
@@ -209,6 +212,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   // the only way this one talks.
   lsp->add_flag("--stdio", request.stdio, "accepted and ignored");
 
+  AddDocsCommands(app, request.docs);
+
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
     env.err << "tamvo: --encoding needs a name: auto, utf-8 or a code page such as cp932\n";
@@ -249,6 +254,12 @@ std::optional<std::string> ResolveEncoding(Request& request) {
 // The usage rules CLI11 can't say; the message when one is broken.
 std::optional<std::string> CheckRequest(Request& request) {
   if (request.serving) return std::nullopt;
+  if (request.docs.docs || request.docs.filter) {
+    if (request.inPlace || request.check) {
+      return "docs and doxygen-filter change no module: -i and --check don't go with them";
+    }
+    return ResolveEncoding(request);
+  }
   if (request.linting) {
     if (request.inPlace || request.check) return "lint changes nothing: -i and --check don't go with it";
     return ResolveEncoding(request);
@@ -423,6 +434,11 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
     return kExitUsage;
   }
   if (request.serving) return Serve(env);
+  if (request.docs.docs || request.docs.filter) {
+    request.docs.codePage = request.codePage;
+    request.docs.encodingChoice = request.encodingChoice;
+    return RunDocsCommand(request.docs, env);
+  }
   if (request.linting) {
     request.lint.codePage = request.codePage;
     request.lint.encodingChoice = request.encodingChoice;

@@ -1,0 +1,149 @@
+#include "cli/docs_cli.h"
+
+#include <sys/stat.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+
+#include "cli/run_report.h"
+#include "commands/doc_page.h"
+#include "commands/doc_render.h"
+#include "commands/doxygen_filter.h"
+#include "engine/failure.h"
+#include "engine/text.h"
+#include "host/posix/file_io.h"
+
+namespace tamvo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A module as read for either command.
+struct ReadModule {
+  ModuleFile file;
+  ModuleKind kind;
+  std::vector<LineNumber> fileLines;
+};
+
+ReadModule Read(const std::string& name, const DocsRequest& request) {
+  const std::string bytes = ReadFileBytes(name);
+  const fs::path path(name);
+  ModuleFile file =
+      ModuleFile::Parse(bytes, FromUtf8(path.stem().string()), request.codePage, request.encodingChoice);
+  // The hidden header lines tell the kind; they stand at the top.
+  const ModuleKind kind = ModuleKindOf(std::string_view(bytes).substr(0, 1 << 16), path.extension().string());
+  auto fileLines = FileLinesOfModuleLines(file);
+  return {std::move(file), kind, std::move(fileLines)};
+}
+
+// The file as pages name it: relative, so that no page holds a path of
+// this machine.
+std::u16string ShownPath(const std::string& name) {
+  fs::path path = fs::path(name).lexically_normal();
+  std::error_code error;
+  const fs::path here = fs::current_path(error);
+  if (path.is_absolute()) path = error ? path.filename() : path.lexically_proximate(here);
+  return FromUtf8(path.generic_string());
+}
+
+// Writes a page unless it already holds these bytes. A new page gets the
+// mode any new file gets, not the private one of the temporary file.
+void WritePage(const fs::path& path, const std::string& bytes) {
+  std::error_code error;
+  const bool existed = fs::exists(path, error);
+  if (existed && ReadFileBytes(path) == bytes) return;
+  WriteFileAtomically(path, bytes);
+  if (!existed) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(path.c_str(), 0666 & ~mask);
+  }
+}
+
+int RunDocs(const DocsRequest& request, const CliEnvironment& env) {
+  const PageFormat format = request.format == "html" ? PageFormat::Html : PageFormat::Markdown;
+  PageOptions options;
+  options.includePrivate = request.includePrivate;
+  bool failed = false;
+  std::vector<ModulePage> pages;
+  for (const auto& name : request.files) {
+    try {
+      ReadModule module = Read(name, request);
+      const auto& fileLines = module.fileLines;
+      pages.push_back(BuildModulePage(
+          *module.file.Module(), module.kind, ShownPath(name),
+          [&](LineNumber line) { return fileLines[static_cast<std::size_t>(line)]; }, options));
+    } catch (const Failure& failure) {
+      env.err << "tamvo: " << name << ": " << ToUtf8(failure.Description()) << '\n';
+      failed = true;
+    }
+  }
+  // In the order of their files, whatever order the shell gave them in:
+  // the same modules give the same index.
+  std::stable_sort(pages.begin(), pages.end(),
+                   [](const ModulePage& a, const ModulePage& b) { return ToUtf8(a.file) < ToUtf8(b.file); });
+  NamePages(pages);
+  LinkReferences(pages);
+  const fs::path folder(request.output);
+  try {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) throw Failure(u"can't create the folder: " + FromUtf8(error.message()));
+    for (const auto& page : pages) {
+      WritePage(folder / ToUtf8(page.pageName + std::u16string(PageExtension(format))),
+                ToUtf8(RenderModulePage(page, format)));
+    }
+    WritePage(folder / ToUtf8(u"index" + std::u16string(PageExtension(format))),
+              ToUtf8(RenderIndexPage(pages, format)));
+  } catch (const Failure& failure) {
+    env.err << "tamvo: " << request.output << ": " << ToUtf8(failure.Description()) << '\n';
+    return kExitFailed;
+  }
+  return failed ? kExitFailed : kExitDone;
+}
+
+int RunFilter(const DocsRequest& request, const CliEnvironment& env) {
+  const std::string& name = request.files.front();
+  try {
+    ReadModule module = Read(name, request);
+    const auto& fileLines = module.fileLines;
+    const auto lines =
+        FilterForDoxygen(*module.file.Module(), module.kind, module.file.FileLineCount(),
+                         [&](LineNumber line) { return fileLines[static_cast<std::size_t>(line)]; });
+    std::string text;
+    for (const auto& line : lines) text += ToUtf8(line) + '\n';
+    env.out << text << std::flush;
+    if (!env.out) throw Failure(u"can't write to standard output");
+  } catch (const Failure& failure) {
+    env.err << "tamvo: " << name << ": " << ToUtf8(failure.Description()) << '\n';
+    return kExitFailed;
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+void AddDocsCommands(CLI::App& app, DocsRequest& request) {
+  CLI::App* docs = app.add_subcommand("docs", "write a documentation page per module and an index page");
+  docs->callback([&request] { request.docs = true; });
+  docs->add_option("--format", request.format, "markdown or html")
+      ->check(CLI::IsMember({"markdown", "html"}))
+      ->capture_default_str();
+  docs->add_option("-o", request.output, "the folder for the pages")->capture_default_str();
+  docs->add_flag("--private", request.includePrivate, "list private procedures without a doc block too");
+  docs->add_option("FILE", request.files, "exported module files")->required();
+
+  CLI::App* filter =
+      app.add_subcommand("doxygen-filter", "print the module as doxygen reads it (its INPUT_FILTER)");
+  filter->callback([&request] { request.filter = true; });
+  filter->add_option("FILE", request.files, "an exported module file")->required()->expected(1);
+}
+
+int RunDocsCommand(const DocsRequest& request, const CliEnvironment& env) {
+  return request.filter ? RunFilter(request, env) : RunDocs(request, env);
+}
+
+}  // namespace tamvo
