@@ -188,10 +188,14 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
 
     if (hidden) {
       if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
-      (loaded_.empty() ? hiddenAbove_ : loaded_.back().hiddenBelow).push_back(lines[i]);
+      if (loaded_.empty()) {
+        hiddenAbove_.push_back(lines[i]);
+      } else {
+        hiddenBelow_.push_back({loaded_.size() - 1, lines[i]});
+      }
     } else {
       moduleLines.push_back(std::move(text));
-      loaded_.push_back({lines[i], {}});
+      loaded_.push_back(lines[i]);
     }
     moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
   }
@@ -241,18 +245,21 @@ std::string ModuleFile::Serialize() const {
   writeAll(hiddenAbove_);
   // Hidden lines below a deleted line move down to just above the next
   // loaded line that stayed, so nothing hidden is ever lost.
-  std::size_t nextLoaded = 0;
-  auto keepHiddenOfDeletedUpTo = [&](std::size_t id) {
-    for (; nextLoaded < id; ++nextLoaded) writeAll(loaded_[nextLoaded].hiddenBelow);
+  // Loaded lines keep their order through edits, so one pass over the
+  // hidden lines meets each where it goes.
+  std::size_t nextHidden = 0;
+  auto writeHiddenBelowUpTo = [&](std::size_t id) {
+    for (; nextHidden < hiddenBelow_.size() && hiddenBelow_[nextHidden].below <= id; ++nextHidden) {
+      write(hiddenBelow_[nextHidden].line.text, hiddenBelow_[nextHidden].line.end);
+    }
   };
   MemoryModule& module = *module_;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
-      keepHiddenOfDeletedUpTo(id);
-      write(loaded_[id].line.text, loaded_[id].line.end);
-      writeAll(loaded_[id].hiddenBelow);
-      nextLoaded = id + 1;
+      if (id > 0) writeHiddenBelowUpTo(id - 1);
+      write(loaded_[id].text, loaded_[id].end);
+      writeHiddenBelowUpTo(id);
     } else {
       try {
         write(codePage.Encode(module.LineText(line)), defaultEnd_);
@@ -261,7 +268,7 @@ std::string ModuleFile::Serialize() const {
       }
     }
   }
-  keepHiddenOfDeletedUpTo(loaded_.size());
+  writeHiddenBelowUpTo(loaded_.size());
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
   return bytes;
 }
