@@ -302,13 +302,15 @@ Outcome ProcessFile(const std::string& name, const Request& request, const Event
     }
     const auto stem =
         standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
-    ModuleFile file = ModuleFile::Parse(before, stem, request.codePage, request.encodingChoice);
+    // One copy of the bytes serves the module's lines and the comparison at the end.
+    const auto bytes = std::make_shared<const std::string>(std::move(before));
+    ModuleFile file = ModuleFile::Parse(bytes, stem, request.codePage, request.encodingChoice);
     const auto failures = RunCommand(file, shownName, request, events, ui, settings, env);
     if (!failures.empty()) {
       for (const auto& failure : failures) fail(failure);
       return Outcome::Failed;
     }
-    return Deliver(name, shownName, before, file.Serialize(), identity, request, env);
+    return Deliver(name, shownName, *bytes, file.Serialize(), identity, request, env);
   } catch (const Failure& failure) {
     return fail(failure.Description());
   } catch (const std::bad_alloc&) {

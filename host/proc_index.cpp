@@ -87,6 +87,7 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
   byKey_.clear();
+  byKey_.reserve(procs_.size());
   lastFound_.reset();
   for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
 }

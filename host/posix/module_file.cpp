@@ -47,11 +47,16 @@ std::u16string VbName(std::u16string_view line) {
 
 ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
                              const std::string& legacyCodePage, EncodingChoice choice) {
-  RefuseBinary(bytes);
+  return Parse(std::make_shared<const std::string>(bytes), stem, legacyCodePage, choice);
+}
+
+ModuleFile ModuleFile::Parse(std::shared_ptr<const std::string> bytes, std::u16string_view stem,
+                             const std::string& legacyCodePage, EncodingChoice choice) {
+  RefuseBinary(*bytes);
   ModuleFile file;
   file.codePage_ = legacyCodePage;
   // Lines keep views of the bytes as read rather than copies of their own.
-  file.bytes_ = std::make_shared<const std::string>(bytes);
+  file.bytes_ = std::move(bytes);
   const std::string_view text = file.SniffEncoding(*file.bytes_, choice);
   const auto lines = file.SplitLines(text);
   file.SetHiddenLinesAside(lines, file.DecodeLines(lines, text, choice), stem);

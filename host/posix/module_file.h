@@ -46,6 +46,10 @@ class ModuleFile {
   static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
                           const std::string& legacyCodePage = "CP932",
                           EncodingChoice choice = EncodingChoice::Detect);
+  // The same, keeping the bytes given rather than a copy of them.
+  static ModuleFile Parse(std::shared_ptr<const std::string> bytes, std::u16string_view stem,
+                          const std::string& legacyCodePage = "CP932",
+                          EncodingChoice choice = EncodingChoice::Detect);
   static ModuleFile Load(const std::filesystem::path& path, const std::string& legacyCodePage = "CP932");
 
   // The module the commands see and edit.
