@@ -92,9 +92,8 @@ std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoic
   bool legacyReadsIt = false;
   if (!beyond07FF) {
     try {
-      CodePage(codePage_).Decode(bytes);
-      legacyReadsIt = true;
-    } catch (const Failure&) {
+      legacyReadsIt = CodePage(codePage_).Reads(bytes);
+    } catch (const Failure&) {  // an unknown code page reads nothing
     }
   }
   if (!legacyReadsIt) encoding_ = FileEncoding::Utf8;
