@@ -1,6 +1,7 @@
 #include "host/posix/module_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -101,14 +102,21 @@ std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoic
 }
 
 std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines(std::string_view bytes) {
+  // memchr looks at many bytes a step. The next LF is remembered, so that a
+  // file of lone CRs isn't searched to its end for every line.
+  auto find = [&](char c, std::size_t from, std::size_t to) {
+    const void* found = std::memchr(bytes.data() + from, c, to - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) : to;
+  };
+  std::size_t lineFeeds = 0;
+  for (std::size_t at = 0; (at = find('\n', at, bytes.size())) < bytes.size(); ++at) ++lineFeeds;
   std::vector<PhysicalLine> lines;
-  lines.reserve(1 + static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(),
-                                                           [](char c) { return c == '\r' || c == '\n'; })));
+  lines.reserve(1 + lineFeeds);  // a file of lone CRs grows it
   std::size_t start = 0;
+  std::size_t nextLineFeed = find('\n', 0, bytes.size());
   while (start < bytes.size()) {
-    // A plain loop: find_first_of asks memchr about each byte.
-    std::size_t end = start;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (nextLineFeed < start) nextLineFeed = find('\n', start, bytes.size());
+    const std::size_t end = find('\r', start, nextLineFeed);
     if (end == bytes.size()) {
       lines.push_back({bytes.substr(start), {}});
       endsWithLineEnd_ = false;
@@ -228,7 +236,16 @@ LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
 std::string ModuleFile::Serialize() const {
   CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
   std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
-  bytes.reserve(bytes_->size() + bytes_->size() / 2);
+  // Room for the most the result can take, reserved once: the old bytes,
+  // each new line at three bytes a character (no encoding here takes more)
+  // with its line end, and a CR that a lone CR may gain. Pages reserved but
+  // never written cost no memory; growing and copying would.
+  MemoryModule& module = *module_;
+  std::size_t most = bytes_->size() + kByteOrderMark.size();
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    most += 1 + (module.IdOfLine(line) < loaded_.size() ? 0 : 3 * module.LineText(line).size() + 2);
+  }
+  bytes.reserve(most);
   // A line's end is written when the next line comes: lines of a file with
   // mixed line ends can meet through an edit, and a lone CR before an empty
   // line that ends in LF would read back as one CR LF, losing the empty
@@ -257,7 +274,6 @@ std::string ModuleFile::Serialize() const {
       write(hiddenBelow_[nextHidden].line.text, hiddenBelow_[nextHidden].line.end);
     }
   };
-  MemoryModule& module = *module_;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
