@@ -286,7 +286,8 @@ std::string ReadStandardInput(std::istream& in) {
 
 // Runs the command on the module; returns the failures it reported.
 std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& shownName, const Request& request,
-                                       CliUi& ui, Settings& settings, const CliEnvironment& env) {
+                                       const EventTable& events, CliUi& ui, Settings& settings,
+                                       const CliEnvironment& env) {
   MemoryVbe vbe(file.Module());
   LineNumber line = 0;
   if (request.needsLine) {
@@ -299,8 +300,6 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
     }
     vbe.Pane().SetSelection(line, 1, line, 1);
   }
-  EventTable events;
-  events.InitEventTable();
   const RunReport report(request.command, file, line, events);
   ui.failures.clear();
   Commands commands(vbe, events, ui, settings);
@@ -333,8 +332,8 @@ Outcome Deliver(const std::string& name, const std::string& shownName, const std
 
 // Every failure on a file, out of memory included, is that file's alone:
 // it is named, left as it was, and the other files still run.
-Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, Settings& settings,
-                    const CliEnvironment& env) {
+Outcome ProcessFile(const std::string& name, const Request& request, const EventTable& events, CliUi& ui,
+                    Settings& settings, const CliEnvironment& env) {
   const bool standardInput = name == "-";
   const std::string shownName = standardInput ? kStandardInputName : name;
   auto fail = [&](std::u16string_view why) {
@@ -355,13 +354,15 @@ Outcome ProcessFile(const std::string& name, const Request& request, CliUi& ui, 
     }
     const auto stem =
         standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
-    ModuleFile file = ModuleFile::Parse(before, stem, request.codePage, request.encodingChoice);
-    const auto failures = RunCommand(file, shownName, request, ui, settings, env);
+    // One copy of the bytes serves the module's lines and the comparison at the end.
+    const auto bytes = std::make_shared<const std::string>(std::move(before));
+    ModuleFile file = ModuleFile::Parse(bytes, stem, request.codePage, request.encodingChoice);
+    const auto failures = RunCommand(file, shownName, request, events, ui, settings, env);
     if (!failures.empty()) {
       for (const auto& failure : failures) fail(failure);
       return Outcome::Failed;
     }
-    return Deliver(name, shownName, before, file.Serialize(), identity, request, env);
+    return Deliver(name, shownName, *bytes, file.Serialize(), identity, request, env);
   } catch (const Failure& failure) {
     return fail(failure.Description());
   } catch (const std::bad_alloc&) {
@@ -390,10 +391,13 @@ int RunFiles(const Request& request, const CliEnvironment& env) {
   }
   RunSettings settings(store ? &*store : nullptr, request.check);
   CliUi ui(request, env);
+  // The table is the same for every file: built once a run, not once a file.
+  EventTable events;
+  events.InitEventTable();
   bool failed = false;
   bool changed = false;
   for (const auto& file : request.files) {
-    const Outcome outcome = ProcessFile(file, request, ui, settings, env);
+    const Outcome outcome = ProcessFile(file, request, events, ui, settings, env);
     settings.FileDone(outcome != Outcome::Failed);
     failed = failed || outcome == Outcome::Failed;
     changed = changed || outcome == Outcome::Changed;

@@ -10,9 +10,10 @@ namespace {
 
 // Marks which code units of a statement are code, as opposed to string
 // literal contents or an end-of-line comment. A doubled quote inside a
-// literal toggles twice and so stays inside it.
-std::vector<bool> CodeMask(std::u16string_view text) {
-  std::vector<bool> code(text.size(), false);
+// literal toggles twice and so stays inside it. Bytes rather than bits:
+// the mask is read once a code unit, and bits cost a shift and a mask each.
+std::vector<char> CodeMask(std::u16string_view text) {
+  std::vector<char> code(text.size(), false);
   bool inString = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
@@ -30,10 +31,10 @@ std::vector<bool> CodeMask(std::u16string_view text) {
 // A piece of a declaration with the code mask of its code units.
 struct Piece {
   std::u16string_view text;
-  const std::vector<bool>& code;
+  const std::vector<char>& code;
   std::size_t offset;  // of text within the mask
 
-  bool IsCode(std::size_t i) const { return code[offset + i]; }
+  bool IsCode(std::size_t i) const { return code[offset + i] != 0; }
 };
 
 // The piece without its type (" As ..."), without ByRef and ByVal (each with

@@ -14,6 +14,12 @@ namespace tamvo {
 template <typename T>
 class GapBuffer {
  public:
+  GapBuffer() = default;
+  // Takes the items as they are, the gap at their end: a module loads
+  // without a second copy of its lines.
+  explicit GapBuffer(std::vector<T> items)
+      : buffer_(std::move(items)), gapStart_(buffer_.size()), gapEnd_(buffer_.size()) {}
+
   std::size_t size() const { return buffer_.size() - (gapEnd_ - gapStart_); }
 
   T& operator[](std::size_t i) { return buffer_[Physical(i)]; }

@@ -35,7 +35,9 @@ MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16str
   std::vector<Line> loaded;
   loaded.reserve(lines.size());
   for (auto& text : lines) loaded.push_back({std::move(text), nextId_++});
-  lines_.Insert(0, std::move(loaded));
+  lines.clear();
+  lines.shrink_to_fit();
+  lines_ = GapBuffer<Line>(std::move(loaded));
   index_.Rebuild(Source(), Count());
 }
 
@@ -61,15 +63,23 @@ std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
 void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   if (line < 1) throw Failure(kInvalidArgument + u": InsertLines(" + Number(line) + u")");
   line = std::min(line, Count() + 1);
-  // Like the editor, an empty text still inserts one empty line.
-  auto texts = SplitLines(code);
-  if (texts.empty()) texts.emplace_back();
+  // The lines as SplitLines cuts them, made into lines of the module
+  // directly. Like the editor, an empty text still inserts one empty line.
   std::vector<Line> inserted;
-  inserted.reserve(texts.size());
-  for (auto& text : texts) inserted.push_back({std::move(text), nextId_++});
+  bool standalone = true;
+  auto add = [&](std::u16string_view text) {
+    standalone = standalone && ProcIndex::Standalone(text);
+    inserted.push_back({std::u16string(text), nextId_++});
+  };
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    if (code[i] != u'\r' && code[i] != u'\n') continue;
+    add(code.substr(start, i - start));
+    if (code[i] == u'\r' && i + 1 < code.size() && code[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < code.size() || inserted.empty()) add(code.substr(start));
   const auto delta = static_cast<LineNumber>(inserted.size());
-  const bool standalone = std::all_of(inserted.begin(), inserted.end(),
-                                      [](const Line& l) { return ProcIndex::Standalone(l.text); });
   lines_.Insert(static_cast<std::size_t>(line - 1), std::move(inserted));
   index_.Update(Source(), Count(), line, delta, standalone);
 }

@@ -17,6 +17,21 @@ bool ProcIndex::KeyEqual::operator()(const Key& a, const Key& b) const noexcept 
   return a.kind == b.kind && EqualsIgnoreCase(a.name, b.name);
 }
 
+namespace {
+
+// False when the statement can be no End (inProc) or no declaration (outside
+// a procedure): End starts with E; a declaration with Public, Private,
+// Friend, Static, Sub, Function or Property.
+bool MayMatter(std::u16string_view text, bool inProc) {
+  std::size_t first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  if (first == text.size()) return false;
+  const char16_t c = ToLowerAscii(text[first]);
+  return inProc ? c == u'e' : c == u'p' || c == u'f' || c == u's';
+}
+
+}  // namespace
+
 bool ProcIndex::Standalone(std::u16string_view line) {
   return IsBlankOrCommentLine(line) && !ContinuesOnNextLine(line);
 }
@@ -39,6 +54,10 @@ ProcIndex::Reading ProcIndex::Read(
       text = joined;
     }
     const LineNumber last = line++;
+    // Only three kinds of statement matter here: an End inside a procedure,
+    // a declaration outside one, and code in the declarations section. The
+    // first letter rules out most lines before they are classified.
+    if (!inDeclarations && !MayMatter(text, open.has_value())) continue;
     const Statement statement = ClassifyStatement(text);
 
     if (open) {
@@ -68,6 +87,7 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
   byKey_.clear();
+  byKey_.reserve(procs_.size());
   lastFound_.reset();
   for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
 }

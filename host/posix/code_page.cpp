@@ -27,17 +27,52 @@ class CodePage::Converter {
   // Converts all of input; when some of it can't be converted, returns the
   // offset where that part starts.
   std::optional<std::size_t> Convert(std::string_view input, std::string& output) {
-    output.assign(input.size() * 4 + 16, '\0');
+    // Twice the input holds UTF-16 from any of these encodings, and any of
+    // them from UTF-16; should it not, the buffer grows. (Four times the
+    // input, cleared, cost a whole file's conversion more than the
+    // conversion itself.)
+    output.resize(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
-    char* out = output.data();
-    std::size_t outLeft = output.size();
+    std::size_t used = 0;
+    auto convert = [&](bool flush) {
+      for (;;) {
+        char* out = output.data() + used;
+        std::size_t outLeft = output.size() - used;
+        const std::size_t result = flush ? iconv(handle_, nullptr, nullptr, &out, &outLeft)
+                                         : iconv(handle_, &in, &inLeft, &out, &outLeft);
+        const int error = errno;
+        used = output.size() - outLeft;
+        if (result != static_cast<std::size_t>(-1)) return true;
+        if (error != E2BIG) return false;
+        output.resize(output.size() * 2);
+      }
+    };
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // a failure before may have left a state
-    const bool ok = iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
-                    iconv(handle_, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
-    output.resize(output.size() - outLeft);
+    const bool ok = convert(false) && convert(true);
+    output.resize(used);
     if (ok) return std::nullopt;
     return static_cast<std::size_t>(in - input.data());
+  }
+
+  // True when all of input converts. What it converts to is thrown away a
+  // small buffer at a time: checking a whole file takes no copy of its size.
+  bool Accepts(std::string_view input) {
+    char buffer[16384];
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    auto convert = [&](bool flush) {
+      for (;;) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = flush ? iconv(handle_, nullptr, nullptr, &out, &outLeft)
+                                         : iconv(handle_, &in, &inLeft, &out, &outLeft);
+        if (result != static_cast<std::size_t>(-1)) return true;
+        if (errno != E2BIG) return false;
+      }
+    };
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    return convert(false) && convert(true);
   }
 
  private:
@@ -112,6 +147,8 @@ std::u16string CodePage::Decode(std::string_view bytes) {
   return text;
 }
 
+bool CodePage::Reads(std::string_view bytes) { return decoder_->Accepts(bytes); }
+
 std::string CodePage::Encode(std::u16string_view text) {
   if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
     return std::string(text.begin(), text.end());
@@ -144,11 +181,7 @@ std::string CodePage::Encode(std::u16string_view text) {
   return bytes;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-  CodePage::Converter converter("UTF-16LE", "UTF-8");
-  std::string utf16;
-  return !converter.Convert(bytes, utf16);
-}
+bool IsValidUtf8(std::string_view bytes) { return CodePage::Converter("UTF-16LE", "UTF-8").Accepts(bytes); }
 
 bool IsUtf8ButForSurrogates(std::string_view bytes) {
   if (bytes.find('\xED') == std::string_view::npos) return false;

@@ -22,6 +22,9 @@ class CodePage {
   // Throws Failure naming the encoding, the column and the bytes when the
   // bytes are not valid in it.
   std::u16string Decode(std::string_view bytes);
+  // True when Decode would read the bytes; a whole file is checked without
+  // a copy of its text.
+  bool Reads(std::string_view bytes);
   // Throws Failure naming the character when the text holds one the
   // encoding lacks, or a lone surrogate.
   std::string Encode(std::u16string_view text);

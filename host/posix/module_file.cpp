@@ -1,6 +1,7 @@
 #include "host/posix/module_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -47,11 +48,16 @@ std::u16string VbName(std::u16string_view line) {
 
 ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
                              const std::string& legacyCodePage, EncodingChoice choice) {
-  RefuseBinary(bytes);
+  return Parse(std::make_shared<const std::string>(bytes), stem, legacyCodePage, choice);
+}
+
+ModuleFile ModuleFile::Parse(std::shared_ptr<const std::string> bytes, std::u16string_view stem,
+                             const std::string& legacyCodePage, EncodingChoice choice) {
+  RefuseBinary(*bytes);
   ModuleFile file;
   file.codePage_ = legacyCodePage;
   // Lines keep views of the bytes as read rather than copies of their own.
-  file.bytes_ = std::make_shared<const std::string>(bytes);
+  file.bytes_ = std::move(bytes);
   const std::string_view text = file.SniffEncoding(*file.bytes_, choice);
   const auto lines = file.SplitLines(text);
   file.SetHiddenLinesAside(lines, file.DecodeLines(lines, text, choice), stem);
@@ -87,9 +93,8 @@ std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoic
   bool legacyReadsIt = false;
   if (!beyond07FF) {
     try {
-      CodePage(codePage_).Decode(bytes);
-      legacyReadsIt = true;
-    } catch (const Failure&) {
+      legacyReadsIt = CodePage(codePage_).Reads(bytes);
+    } catch (const Failure&) {  // an unknown code page reads nothing
     }
   }
   if (!legacyReadsIt) encoding_ = FileEncoding::Utf8;
@@ -97,14 +102,21 @@ std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoic
 }
 
 std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines(std::string_view bytes) {
+  // memchr looks at many bytes a step. The next LF is remembered, so that a
+  // file of lone CRs isn't searched to its end for every line.
+  auto find = [&](char c, std::size_t from, std::size_t to) {
+    const void* found = std::memchr(bytes.data() + from, c, to - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) : to;
+  };
+  std::size_t lineFeeds = 0;
+  for (std::size_t at = 0; (at = find('\n', at, bytes.size())) < bytes.size(); ++at) ++lineFeeds;
   std::vector<PhysicalLine> lines;
-  lines.reserve(1 + static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(),
-                                                           [](char c) { return c == '\r' || c == '\n'; })));
+  lines.reserve(1 + lineFeeds);  // a file of lone CRs grows it
   std::size_t start = 0;
+  std::size_t nextLineFeed = find('\n', 0, bytes.size());
   while (start < bytes.size()) {
-    // A plain loop: find_first_of asks memchr about each byte.
-    std::size_t end = start;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (nextLineFeed < start) nextLineFeed = find('\n', start, bytes.size());
+    const std::size_t end = find('\r', start, nextLineFeed);
     if (end == bytes.size()) {
       lines.push_back({bytes.substr(start), {}});
       endsWithLineEnd_ = false;
@@ -188,10 +200,14 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
 
     if (hidden) {
       if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
-      (loaded_.empty() ? hiddenAbove_ : loaded_.back().hiddenBelow).push_back(lines[i]);
+      if (loaded_.empty()) {
+        hiddenAbove_.push_back(lines[i]);
+      } else {
+        hiddenBelow_.push_back({loaded_.size() - 1, lines[i]});
+      }
     } else {
       moduleLines.push_back(std::move(text));
-      loaded_.push_back({lines[i], {}});
+      loaded_.push_back(lines[i]);
     }
     moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
   }
@@ -220,7 +236,16 @@ LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
 std::string ModuleFile::Serialize() const {
   CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
   std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
-  bytes.reserve(bytes_->size() + bytes_->size() / 2);
+  // Room for the most the result can take, reserved once: the old bytes,
+  // each new line at three bytes a character (no encoding here takes more)
+  // with its line end, and a CR that a lone CR may gain. Pages reserved but
+  // never written cost no memory; growing and copying would.
+  MemoryModule& module = *module_;
+  std::size_t most = bytes_->size() + kByteOrderMark.size();
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
+    most += 1 + (module.IdOfLine(line) < loaded_.size() ? 0 : 3 * module.LineText(line).size() + 2);
+  }
+  bytes.reserve(most);
   // A line's end is written when the next line comes: lines of a file with
   // mixed line ends can meet through an edit, and a lone CR before an empty
   // line that ends in LF would read back as one CR LF, losing the empty
@@ -241,18 +266,20 @@ std::string ModuleFile::Serialize() const {
   writeAll(hiddenAbove_);
   // Hidden lines below a deleted line move down to just above the next
   // loaded line that stayed, so nothing hidden is ever lost.
-  std::size_t nextLoaded = 0;
-  auto keepHiddenOfDeletedUpTo = [&](std::size_t id) {
-    for (; nextLoaded < id; ++nextLoaded) writeAll(loaded_[nextLoaded].hiddenBelow);
+  // Loaded lines keep their order through edits, so one pass over the
+  // hidden lines meets each where it goes.
+  std::size_t nextHidden = 0;
+  auto writeHiddenBelowUpTo = [&](std::size_t id) {
+    for (; nextHidden < hiddenBelow_.size() && hiddenBelow_[nextHidden].below <= id; ++nextHidden) {
+      write(hiddenBelow_[nextHidden].line.text, hiddenBelow_[nextHidden].line.end);
+    }
   };
-  MemoryModule& module = *module_;
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
-      keepHiddenOfDeletedUpTo(id);
-      write(loaded_[id].line.text, loaded_[id].line.end);
-      writeAll(loaded_[id].hiddenBelow);
-      nextLoaded = id + 1;
+      if (id > 0) writeHiddenBelowUpTo(id - 1);
+      write(loaded_[id].text, loaded_[id].end);
+      writeHiddenBelowUpTo(id);
     } else {
       try {
         write(codePage.Encode(module.LineText(line)), defaultEnd_);
@@ -261,7 +288,7 @@ std::string ModuleFile::Serialize() const {
       }
     }
   }
-  keepHiddenOfDeletedUpTo(loaded_.size());
+  writeHiddenBelowUpTo(loaded_.size());
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
   return bytes;
 }

@@ -46,6 +46,10 @@ class ModuleFile {
   static ModuleFile Parse(std::string_view bytes, std::u16string_view stem,
                           const std::string& legacyCodePage = "CP932",
                           EncodingChoice choice = EncodingChoice::Detect);
+  // The same, keeping the bytes given rather than a copy of them.
+  static ModuleFile Parse(std::shared_ptr<const std::string> bytes, std::u16string_view stem,
+                          const std::string& legacyCodePage = "CP932",
+                          EncodingChoice choice = EncodingChoice::Detect);
   static ModuleFile Load(const std::filesystem::path& path, const std::string& legacyCodePage = "CP932");
 
   // The module the commands see and edit.
@@ -68,10 +72,11 @@ class ModuleFile {
     std::string_view text;  // bytes without the line end
     std::string_view end;   // "\r\n", "\n", "\r", or empty for a last line without one
   };
-  // A line of the module as loaded, with the hidden lines below it.
-  struct LoadedLine {
+  // A hidden line below a line of the module as loaded: few files have
+  // them, so the module's lines don't each carry a list of their own.
+  struct HiddenLine {
+    std::size_t below;  // the id of the module line above it
     PhysicalLine line;
-    std::vector<PhysicalLine> hiddenBelow;
   };
 
   // The steps of Parse, in order.
@@ -94,7 +99,8 @@ class ModuleFile {
   std::string defaultEnd_ = "\r\n";
   bool endsWithLineEnd_ = true;
   std::vector<PhysicalLine> hiddenAbove_;  // above the first module line
-  std::vector<LoadedLine> loaded_;         // by line id
+  std::vector<PhysicalLine> loaded_;       // by line id
+  std::vector<HiddenLine> hiddenBelow_;    // in the order of the file
   std::vector<LineNumber> moduleLineOfFileLine_;
   LineNumber fileLineCount_ = 0;
   std::shared_ptr<MemoryModule> module_;
