@@ -6,30 +6,15 @@
 #include <memory>
 
 #include "bench/generated_module.h"
+#include "bench/quiet_services.h"
 #include "commands/commands.h"
 #include "host/memory_module.h"
 
 namespace tamvo {
 namespace {
 
-class SilentUi : public Ui {
- public:
-  void MsgBox(std::u16string_view, std::int32_t) override { ++messages; }
-  std::optional<std::u16string> InputBox(std::u16string_view, std::u16string_view) override {
-    return std::nullopt;
-  }
-  int messages = 0;
-};
-
-class NoSettings : public Settings {
- public:
-  std::u16string GetSetting(std::u16string_view, std::u16string_view, std::u16string_view,
-                            std::u16string_view defaultValue) override {
-    return std::u16string(defaultValue);
-  }
-  void SaveSetting(std::u16string_view, std::u16string_view, std::u16string_view,
-                   std::u16string_view) override {}
-};
+using bench::NoSettings;
+using bench::SilentUi;
 
 template <void (Commands::*Walk)()>
 void BM_Walk(benchmark::State& state) {

@@ -7,21 +7,14 @@
 #include <sstream>
 
 #include "bench/generated_module.h"
+#include "bench/quiet_services.h"
 #include "engine/text.h"
 #include "lsp/server.h"
 
 namespace tamvo {
 namespace {
 
-class NoSettings : public Settings {
- public:
-  std::u16string GetSetting(std::u16string_view, std::u16string_view, std::u16string_view,
-                            std::u16string_view defaultValue) override {
-    return std::u16string(defaultValue);
-  }
-  void SaveSetting(std::u16string_view, std::u16string_view, std::u16string_view,
-                   std::u16string_view) override {}
-};
+using bench::NoSettings;
 
 std::string ModuleText(std::int64_t lines) {
   std::u16string text = u"Attribute VB_Name = \"mdlBench\"\r\n";
