@@ -41,22 +41,36 @@ void Commands::DeleteCurrentProcComment() {
   });
 }
 
-// Last procedure to first: an edit changes only lines from the edited
-// procedure's start down, so the lines still to visit keep their numbers.
-void Commands::WalkAllProcedures(ProcEdit edit) {
+// Every procedure is looked up and read first, last to first, and only then
+// edited, last to first: the editor may re-parse the module after an edit,
+// so no lookup waits behind one. An edit changes only lines from the edited
+// procedure's start down, so the lines of those above keep their numbers.
+// A failure (a parameter list never closed) still leaves the procedures
+// below the failing one done.
+void Commands::WalkAllProcedures(bool insert) {
   Trap([&] {
     auto module = ActiveModule();
-    LineNumber line = module->CountOfLines();
-    while (const auto proc = module->ProcLinesOfLine(line)) {
-      (this->*edit)(*module, *proc);
-      line = proc->start - 1;
+    const LineNumber count = module->CountOfLines();
+    std::vector<CommentEdit> edits;
+    std::exception_ptr failure;
+    try {
+      LineNumber line = count;
+      while (const auto proc = module->ProcLinesOfLine(line)) {
+        LeadingLines lines(*module, *proc, count);
+        edits.push_back(PlanProcComment(lines, *proc, insert));
+        line = proc->start - 1;
+      }
+    } catch (...) {
+      failure = std::current_exception();
     }
+    for (const CommentEdit& edit : edits) ApplyCommentEdit(*module, edit);
+    if (failure) std::rethrow_exception(failure);
   });
 }
 
-void Commands::InsertAllProcComments() { WalkAllProcedures(&Commands::InsertProcCommentOfProc); }
+void Commands::InsertAllProcComments() { WalkAllProcedures(true); }
 
-void Commands::DeleteAllProcComments() { WalkAllProcedures(&Commands::DeleteProcCommentOfProc); }
+void Commands::DeleteAllProcComments() { WalkAllProcedures(false); }
 
 void Commands::UpdateCurrentProcComment() {
   Trap([&] {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "commands/services.h"
@@ -35,6 +36,42 @@ enum class Command {
   UpdateAllProcComments,
   UpdateModuleHeader,
 };
+
+// A procedure's lines from its first line through its declaration
+// statement, read with one call into the editor where the declaration fits
+// on one line: every call is a round trip, and the editor may re-parse the
+// module on each.
+class LeadingLines {
+ public:
+  // count is the module's CountOfLines, 0 to ask for it only when a
+  // continued declaration needs it.
+  LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count = 0);
+
+  // A line from the procedure's first line on; lines past the declaration's
+  // first line are read when asked for.
+  const std::u16string& At(LineNumber line);
+  // The declaration statement that starts at body, continuation lines joined.
+  std::u16string Declaration(LineNumber body);
+
+ private:
+  LineNumber Count();
+  void Read(LineNumber from, LineNumber count);
+
+  CodeModule& module_;
+  LineNumber start_;
+  LineNumber count_;
+  std::vector<std::u16string> lines_;
+};
+
+// The edit of one procedure's comment, worked out before it is made: the
+// runs to delete, bottom up, then one insert at the comment's first line.
+struct CommentEdit {
+  LineNumber first = 0;
+  bool changes = false;  // false: the comment already reads as the edit would leave it
+  std::vector<std::pair<LineNumber, LineNumber>> deletions;  // first line and count
+  std::u16string text;
+};
+void ApplyCommentEdit(CodeModule& module, const CommentEdit& edit);
 
 class Commands {
  public:
@@ -79,22 +116,16 @@ class Commands {
   std::u16string GetCurrentProcName(ProcKind& kind);
 
  private:
-  using ProcEdit = void (Commands::*)(CodeModule&, const ProcLines&);
-
   // The active code pane and its module: the one way every step reaches them.
   std::shared_ptr<CodePane> ActivePane();
   std::shared_ptr<CodeModule> ActiveModule();
   // Returns the line of the empty line above the new block.
   LineNumber InsertProcCommentOf(CodeModule& module, const ProcLines& proc);
-  void InsertProcCommentOfProc(CodeModule& module, const ProcLines& proc) {
-    InsertProcCommentOf(module, proc);
-  }
   // Returns the line of the empty line left above the declaration.
   LineNumber DeleteProcCommentOf(CodeModule& module, const ProcLines& proc);
-  void DeleteProcCommentOfProc(CodeModule& module, const ProcLines& proc) {
-    DeleteProcCommentOf(module, proc);
-  }
-  void WalkAllProcedures(ProcEdit edit);
+  LineNumber EditProcComment(CodeModule& module, const ProcLines& proc, bool insert);
+  CommentEdit PlanProcComment(LeadingLines& lines, const ProcLines& proc, bool insert);
+  void WalkAllProcedures(bool insert);
   // Runs work, showing its failure as the error report.
   void Trap(const std::function<void()>& work);
   void Report(const std::exception& failure);
@@ -112,6 +143,7 @@ class Commands {
 // the module.
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind);
 LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc);
+LineNumber CommentStartLine(LeadingLines& lines, const ProcLines& proc);
 
 // The declaration statement that starts at bodyLine, continuation lines joined.
 std::u16string ProcDeclarationAt(CodeModule& module, LineNumber bodyLine);

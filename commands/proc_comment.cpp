@@ -1,11 +1,15 @@
 // Comments above procedures, and the lookups that find a procedure.
 
 #include "commands/commands.h"
+
+#include <algorithm>
+
 #include "engine/comment_block.h"
 #include "engine/doc_block.h"
 #include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
+#include "host/memory_module.h"
 
 namespace tamvo {
 
@@ -14,11 +18,12 @@ namespace {
 // The last line of a module header at the top of the module: "'/**" on
 // line 1, a "' * @modulename " line, then "' */", all comment lines; 0 when
 // the module doesn't start with one.
-LineNumber ModuleHeaderEnd(CodeModule& module, LineNumber searchEnd) {
-  if (module.Lines(1, 1) != u"'/**") return 0;
+template <typename LineAt>
+LineNumber ModuleHeaderEnd(LineAt&& lineAt, LineNumber searchEnd) {
+  if (searchEnd < 1 || lineAt(1) != u"'/**") return 0;
   bool named = false;
   for (LineNumber line = 2; line <= searchEnd; ++line) {
-    const std::u16string text = module.Lines(line, 1);
+    const std::u16string_view text = lineAt(line);
     if (text == u"' */") return named ? line : 0;
     // A second opening line: the first never closed, and what closes here
     // is a procedure's block.
@@ -30,18 +35,64 @@ LineNumber ModuleHeaderEnd(CodeModule& module, LineNumber searchEnd) {
 
 }  // namespace
 
+LeadingLines::LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count)
+    : module_(module), start_(proc.start), count_(count) {
+  if (proc.body >= proc.start) Read(proc.start, proc.body - proc.start + 1);
+}
+
+const std::u16string& LeadingLines::At(LineNumber line) {
+  // Continuation lines of the declaration, a few at a time: most
+  // declarations take one or two.
+  constexpr LineNumber kChunk = 8;
+  while (line - start_ >= static_cast<LineNumber>(lines_.size())) {
+    const auto next = static_cast<LineNumber>(start_ + static_cast<LineNumber>(lines_.size()));
+    // Past the module's end the editor gives its own error for the line.
+    Read(next, std::clamp(Count() - next + 1, LineNumber{1}, kChunk));
+  }
+  return lines_[static_cast<std::size_t>(line - start_)];
+}
+
+LineNumber LeadingLines::Count() {
+  if (count_ == 0) count_ = module_.CountOfLines();
+  return count_;
+}
+
+void LeadingLines::Read(LineNumber from, LineNumber count) {
+  const std::u16string text = module_.Lines(from, count);
+  const std::size_t before = lines_.size();
+  for (std::size_t at = 0;;) {
+    const std::size_t end = text.find(u"\r\n", at);
+    lines_.emplace_back(text.substr(at, end == std::u16string::npos ? end : end - at));
+    if (end == std::u16string::npos) break;
+    at = end + 2;
+  }
+  if (lines_.size() - before == static_cast<std::size_t>(count)) return;
+  // Lines that don't split back as they were joined: one at a time, then.
+  lines_.resize(before);
+  for (LineNumber line = from; line < from + count; ++line) lines_.push_back(module_.Lines(line, 1));
+}
+
+std::u16string LeadingLines::Declaration(LineNumber body) {
+  return JoinStatement([&](LineNumber line) -> std::u16string_view { return At(line); }, body, Count()).text;
+}
+
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind) {
   return CommentStartLine(module, {std::u16string(procName), kind, module.ProcStartLine(procName, kind),
                                    module.ProcBodyLine(procName, kind)});
 }
 
 LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc) {
+  LeadingLines lines(module, proc);
+  return CommentStartLine(lines, proc);
+}
+
+LineNumber CommentStartLine(LeadingLines& lines, const ProcLines& proc) {
   const LineNumber start = proc.start;
   const LineNumber body = proc.body;
   // Statement by statement upwards: a comment continued with " _" is one
   // comment however its later lines read. A code statement above the
   // declaration (#If, say) and all above it stay.
-  const auto lineAt = [&](LineNumber line) { return module.Lines(line, 1); };
+  const auto lineAt = [&](LineNumber line) -> std::u16string_view { return lines.At(line); };
   LineNumber first = body;
   while (first > start) {
     LineNumber top = first - 1;
@@ -52,7 +103,7 @@ LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc) {
   // In a module without declarations the header at the top would count as
   // the first procedure's comment; it is not.
   if (start == 1) {
-    const LineNumber headerEnd = ModuleHeaderEnd(module, body - 1);
+    const LineNumber headerEnd = ModuleHeaderEnd(lineAt, body - 1);
     if (headerEnd >= first) first = headerEnd + 1;
   }
   return first;
@@ -109,27 +160,75 @@ void Commands::DeleteProcCommentAt(LineNumber line) {
   DeleteProcCommentOf(*module, ProcAt(*module, line));
 }
 
+// What the edit writes in place of the lines from the comment's first line
+// to the declaration: one empty line, the block, the annotations in their
+// order. Worked out from one read of the procedure's lines, before anything
+// changes, so that a walk can read every procedure before its first edit.
+namespace {
+
+CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, const std::u16string* block) {
+  CommentEdit edit;
+  edit.first = CommentStartLine(lines, proc);
+  std::vector<std::u16string> fresh{u""};
+  if (block) {
+    for (auto& line : SplitLines(*block)) fresh.push_back(std::move(line));
+  }
+  std::vector<LineNumber> annotations;
+  for (LineNumber line = edit.first; line < proc.body; ++line) {
+    if (IsAnnotationLine(lines.At(line))) {
+      annotations.push_back(line);
+      fresh.push_back(lines.At(line));
+    }
+  }
+  // A comment that already reads as the new one stays untouched: the
+  // editor is spared an edit, and the lines keep their own bytes.
+  bool same = fresh.size() == static_cast<std::size_t>(proc.body - edit.first);
+  for (LineNumber line = edit.first; same && line < proc.body; ++line) {
+    same = lines.At(line) == fresh[static_cast<std::size_t>(line - edit.first)];
+  }
+  if (same) return edit;
+  edit.changes = true;
+  // Annotations are directives for other tools, not comments: they stay, and
+  // end up together right above the declaration. The runs between them go,
+  // bottom up, so that the lines still to delete keep their numbers.
+  annotations.insert(annotations.begin(), edit.first - 1);
+  for (LineNumber end = proc.body; !annotations.empty(); annotations.pop_back()) {
+    const LineNumber runStart = annotations.back() + 1;
+    if (end > runStart) edit.deletions.push_back({runStart, end - runStart});
+    end = annotations.back();
+  }
+  // The empty line and the block in one insert.
+  edit.text = block ? u"\r\n" + *block : u"";
+  return edit;
+}
+
+}  // namespace
+
+void ApplyCommentEdit(CodeModule& module, const CommentEdit& edit) {
+  if (!edit.changes) return;
+  for (const auto& [line, count] : edit.deletions) module.DeleteLines(line, count);
+  module.InsertLines(edit.first, edit.text);
+}
+
+CommentEdit Commands::PlanProcComment(LeadingLines& lines, const ProcLines& proc, bool insert) {
+  if (!insert) return PlanCommentEdit(lines, proc, nullptr);
+  const std::u16string block = BuildProcComment(proc.name, lines.Declaration(proc.body), proc.kind, events_);
+  return PlanCommentEdit(lines, proc, &block);
+}
+
+LineNumber Commands::EditProcComment(CodeModule& module, const ProcLines& proc, bool insert) {
+  LeadingLines lines(module, proc);
+  const CommentEdit edit = PlanProcComment(lines, proc, insert);
+  ApplyCommentEdit(module, edit);
+  return edit.first;
+}
+
 LineNumber Commands::InsertProcCommentOf(CodeModule& module, const ProcLines& proc) {
-  const std::u16string block =
-      BuildProcComment(proc.name, ProcDeclarationAt(module, proc.body), proc.kind, events_);
-  const LineNumber emptyLine = DeleteProcCommentOf(module, proc);
-  module.InsertLines(emptyLine + 1, block);
-  return emptyLine;
+  return EditProcComment(module, proc, true);
 }
 
 LineNumber Commands::DeleteProcCommentOf(CodeModule& module, const ProcLines& proc) {
-  const LineNumber first = CommentStartLine(module, proc);
-  // Annotations are directives for other tools, not comments: they stay, and
-  // end up together right above the declaration. The runs between them go,
-  // bottom up, so that the lines still to look at keep their numbers.
-  for (LineNumber end = proc.body; end > first;) {
-    LineNumber runStart = end;
-    while (runStart > first && !IsAnnotationLine(module.Lines(runStart - 1, 1))) --runStart;
-    module.DeleteLines(runStart, end - runStart);
-    end = runStart - 1;
-  }
-  module.InsertLines(first, u"");
-  return first;
+  return EditProcComment(module, proc, false);
 }
 
 LineNumber Commands::GetSelectionLine() { return ActivePane()->GetSelection().startLine; }

@@ -109,15 +109,23 @@ Microsoft::WRL::ComPtr<IDispatch> Variant::ToDispatch() const {
   return object;
 }
 
-Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_list<Variant> args) const {
-  if (!object_) throw Failure(std::u16string(kObjectNotSet));
+DISPID Dispatch::IdOf(std::u16string_view name) const {
+  for (const auto& [member, id] : *ids_) {
+    if (member == name) return id;
+  }
   std::wstring member(name.begin(), name.end());
   LPOLESTR names[] = {member.data()};
   DISPID id = DISPID_UNKNOWN;
-  HRESULT result = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(result)) {
+  if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
     throw Failure(u"Object doesn't support this property or method: " + std::u16string(name));
   }
+  ids_->emplace_back(name, id);
+  return id;
+}
+
+Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_list<Variant> args) const {
+  if (!object_) throw Failure(std::u16string(kObjectNotSet));
+  const DISPID id = IdOf(name);
   // DISPPARAMS takes the arguments last to first; these copies borrow what
   // args own, for the length of the call.
   std::vector<VARIANT> reversed(args.size());
@@ -132,8 +140,9 @@ Variant Dispatch::Invoke(std::u16string_view name, WORD flags, std::initializer_
   Variant value;
   ExcepInfo exception;
   UINT argumentError = 0;
-  result = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                           flags == DISPATCH_PROPERTYPUT ? nullptr : value.get(), &exception, &argumentError);
+  const HRESULT result =
+      object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                      flags == DISPATCH_PROPERTYPUT ? nullptr : value.get(), &exception, &argumentError);
   if (FAILED(result)) throw Failure(Describe(result, exception));
   return value;
 }

@@ -7,8 +7,11 @@
 #include <wrl/client.h>
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "host/code_module.h"
 
@@ -46,6 +49,9 @@ class Variant {
   VARIANT value_;
 };
 
+// An object's members are looked up by name once: the ids stay the
+// object's for its life, and each lookup is a round trip into the editor.
+// Copies of a Dispatch share the object and so its ids.
 class Dispatch {
  public:
   Dispatch() = default;
@@ -63,8 +69,12 @@ class Dispatch {
 
  private:
   Variant Invoke(std::u16string_view name, WORD flags, std::initializer_list<Variant> args) const;
+  DISPID IdOf(std::u16string_view name) const;
+
+  using Ids = std::vector<std::pair<std::u16string, DISPID>>;
 
   Microsoft::WRL::ComPtr<IDispatch> object_;
+  std::shared_ptr<Ids> ids_ = std::make_shared<Ids>();
 };
 
 }  // namespace tamvo::win

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "engine/text.h"
 #include "tests/commands/fakes.h"
 
@@ -192,6 +196,129 @@ TEST(Commands, WithoutAnActivePaneReportTheFailure) {
     }
     EXPECT_EQ(editor.Text(), u"Sub A()\nEnd Sub\n");
   }
+}
+
+// Counts the calls into the module, member by member and in order, over the
+// in-memory one; procedures are looked up by name, as in the editor, where
+// every call is a round trip and an edit may make it re-parse the module.
+class CountingModule : public CodeModule {
+ public:
+  explicit CountingModule(MemoryModule& module) : module_(module) {}
+
+  std::u16string ComponentName() override {
+    Count("ComponentName");
+    return module_.ComponentName();
+  }
+  LineNumber CountOfLines() override {
+    Count("CountOfLines");
+    return module_.CountOfLines();
+  }
+  std::u16string Lines(LineNumber startLine, LineNumber count) override {
+    Count("Lines");
+    return module_.Lines(startLine, count);
+  }
+  void InsertLines(LineNumber line, std::u16string_view code) override {
+    Count("InsertLines");
+    module_.InsertLines(line, code);
+  }
+  void DeleteLines(LineNumber startLine, LineNumber count) override {
+    Count("DeleteLines");
+    module_.DeleteLines(startLine, count);
+  }
+  LineNumber ProcStartLine(std::u16string_view procName, ProcKind kind) override {
+    Count("ProcStartLine");
+    return module_.ProcStartLine(procName, kind);
+  }
+  LineNumber ProcBodyLine(std::u16string_view procName, ProcKind kind) override {
+    Count("ProcBodyLine");
+    return module_.ProcBodyLine(procName, kind);
+  }
+  std::u16string ProcOfLine(LineNumber line, ProcKind& kind) override {
+    Count("ProcOfLine");
+    return module_.ProcOfLine(line, kind);
+  }
+  std::shared_ptr<tamvo::CodePane> CodePane() override { return module_.CodePane(); }
+
+  std::size_t Edits() const {
+    return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+      return call == "InsertLines" || call == "DeleteLines";
+    }));
+  }
+
+  std::vector<std::string> calls;
+
+ private:
+  void Count(const char* member) { calls.emplace_back(member); }
+
+  MemoryModule& module_;
+};
+
+class CountingVbe : public Vbe, public CodePane {
+ public:
+  explicit CountingVbe(MemoryVbe& vbe) : vbe_(vbe), module_(std::make_shared<CountingModule>(vbe.Module())) {}
+
+  std::shared_ptr<tamvo::CodePane> ActiveCodePane() override {
+    return std::shared_ptr<tamvo::CodePane>(std::shared_ptr<void>(), this);
+  }
+  std::shared_ptr<tamvo::CodeModule> CodeModule() override { return module_; }
+  Selection GetSelection() override { return vbe_.Pane().GetSelection(); }
+  void SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
+                    LineNumber endColumn) override {
+    vbe_.Pane().SetSelection(startLine, startColumn, endLine, endColumn);
+  }
+
+  CountingModule& Module() { return *module_; }
+
+ private:
+  MemoryVbe& vbe_;
+  std::shared_ptr<CountingModule> module_;
+};
+
+TEST(Walks, FewCallsIntoTheEditorAndNoneBehindAnEdit) {
+  constexpr std::size_t kProcedures = 12;
+  std::u16string text = u"Option Explicit\n";
+  for (std::size_t i = 0; i < kProcedures; ++i) {
+    const auto n = FromUtf8(std::to_string(i));
+    text += i % 2 ? u"Function F" + n + u"(a, b) As Long\nEnd Function\n" : u"\nSub S" + n + u"()\nEnd Sub\n";
+  }
+  Editor editor(text);
+  CountingVbe vbe(editor.vbe);
+  Commands commands(vbe, editor.events, editor.ui, editor.settings);
+  const struct {
+    const char* what;
+    void (Commands::*command)();
+    std::size_t perProcedure;
+    bool edits;
+  } steps[] = {
+      {"insert-all", &Commands::InsertAllProcComments, 8, true},
+      {"insert-all again", &Commands::InsertAllProcComments, 8, false},
+      {"delete-all", &Commands::DeleteAllProcComments, 6, true},
+      {"delete-all again", &Commands::DeleteAllProcComments, 6, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    auto& calls = vbe.Module().calls;
+    calls.clear();
+    (commands.*step.command)();
+    // The walk's own CountOfLines and its last lookup, in the declarations.
+    EXPECT_LE(calls.size(), step.perProcedure * kProcedures + 2);
+    EXPECT_EQ(vbe.Module().Edits() > 0, step.edits);
+    const auto firstEdit = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+      return call == "InsertLines" || call == "DeleteLines";
+    });
+    EXPECT_EQ(static_cast<std::size_t>(calls.end() - firstEdit), vbe.Module().Edits())
+        << "a lookup behind an edit";
+  }
+  EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(u"Option Explicit\n" + [&] {
+              std::u16string uncommented;
+              for (std::size_t i = 0; i < kProcedures; ++i) {
+                const auto n = FromUtf8(std::to_string(i));
+                uncommented += i % 2 ? u"\nFunction F" + n + u"(a, b) As Long\nEnd Function\n"
+                                     : u"\nSub S" + n + u"()\nEnd Sub\n";
+              }
+              return uncommented;
+            }()));
+  EXPECT_TRUE(editor.ui.messages.empty());
 }
 
 }  // namespace

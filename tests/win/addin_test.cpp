@@ -205,5 +205,27 @@ TEST_F(AddinTest, AnnotationsStayThroughEveryCommand) {
   EXPECT_TRUE(boxes.messages.empty());
 }
 
+// Each member of the code module is looked up once for a whole walk, not
+// once a call: a module of many procedures costs no more lookups than one.
+TEST_F(AddinTest, AWalkLooksEachMemberUpOnce) {
+  auto& module = state.code.Module();
+  module.DeleteLines(1, module.CountOfLines());
+  std::u16string text;
+  for (int i = 0; i < 20; ++i) text += u"Sub P" + FromUtf8(std::to_string(i)) + u"(a)\r\nEnd Sub\r\n";
+  module.InsertLines(1, text);
+  ConnectIn(ext_cm_AfterStartup);
+  for (const int button : {1, 4}) {
+    SCOPED_TRACE(testing::Message() << "button " << button);
+    state.moduleLookups = 0;
+    ClickControl(*state.addInsBar[0]);
+    ClickButton(button);
+    // CountOfLines, ProcOfLine, ProcStartLine, ProcBodyLine, Lines,
+    // DeleteLines, InsertLines, and what the dialog asks.
+    EXPECT_LE(state.moduleLookups, 10u);
+  }
+  EXPECT_NE(Text().find(u"\r\nSub P19(a)"), std::u16string::npos);
+  EXPECT_TRUE(boxes.messages.empty());
+}
+
 }  // namespace
 }  // namespace tamvo::test

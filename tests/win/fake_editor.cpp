@@ -81,6 +81,8 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
     names_.push_back(name);
     members_.push_back(std::move(member));
   }
+  // Counts the names this object is asked to look up into counter.
+  void CountLookupsIn(std::size_t& counter) { lookups_ = &counter; }
   // Makes this object the source of the control's click events.
   void AcceptSinks(std::shared_ptr<FakeControl> control) { control_ = std::move(control); }
 
@@ -113,6 +115,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (count != 1) return E_INVALIDARG;
+    if (lookups_ != nullptr) ++*lookups_;
     for (std::size_t i = 0; i < names_.size(); ++i) {
       if (_wcsicmp(names_[i].c_str(), names[0]) == 0) {
         ids[0] = static_cast<DISPID>(i + 1);
@@ -174,6 +177,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
   std::atomic<ULONG> references_{0};
   std::vector<std::wstring> names_;
   std::vector<Member> members_;
+  std::size_t* lookups_ = nullptr;
   std::shared_ptr<FakeControl> control_;
 };
 
@@ -222,6 +226,7 @@ ComPtr<IDispatch> MakeCodeModule(FakeEditorState& state) {
   FakeObject* object = nullptr;
   auto result = NewObject(object);
   MemoryModule& module = state.code.Module();
+  object->CountLookupsIn(state.moduleLookups);
   auto refuse = [&state](const std::u16string& name) {
     if (!state.refusedProcedure.empty() && name == state.refusedProcedure) {
       throw Failure(u"The editor refuses " + name);

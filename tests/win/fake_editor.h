@@ -29,6 +29,8 @@ struct FakeEditorState {
   bool paneActive = true;
   // A procedure whose lines the editor refuses to give, with its own words.
   std::u16string refusedProcedure;
+  // Member names looked up on the code module objects handed out.
+  std::size_t moduleLookups = 0;
   std::vector<std::shared_ptr<FakeControl>> addInsBar;
   LONG windowLeft = 100, windowTop = 50, windowWidth = 800, windowHeight = 600;
   HWND mainWindow = nullptr;
