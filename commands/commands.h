@@ -1,5 +1,5 @@
 #pragma once
-// The six commands and the edits they are made of. Each command works on the
+// The commands (the dialog's six, and update) and the edits they are made of. Each command works on the
 // module of the editor's active code pane, resolved anew at every step,
 // reports any failure of its own in a message box and returns normally.
 

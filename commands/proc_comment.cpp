@@ -133,7 +133,7 @@ ProcLines ProcByName(CodeModule& module, std::u16string_view procName, ProcKind 
 ProcLines ProcAt(CodeModule& module, LineNumber line) {
   auto proc = module.ProcLinesOfLine(line);
   if (!proc)
-    throw Failure(u"Invalid procedure call or argument: line " + FromUtf8(std::to_string(line)) +
+    throw Failure(std::u16string(kInvalidArgument) + u": line " + FromUtf8(std::to_string(line)) +
                   u" is not in a procedure");
   return *proc;
 }

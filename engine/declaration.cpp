@@ -89,7 +89,7 @@ std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
     }
   }
   if (close == std::u16string_view::npos) {
-    throw Failure(u"Invalid procedure call or argument: the parameter list has no closing \")\": " +
+    throw Failure(std::u16string(kInvalidArgument) + u": the parameter list has no closing \")\": " +
                   std::u16string(declaration));
   }
 

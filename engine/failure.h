@@ -4,8 +4,13 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tamvo {
+
+// The editor's own words for a call it refuses (its run-time error 5):
+// failures of that kind begin with them, whichever layer finds them.
+inline constexpr std::u16string_view kInvalidArgument = u"Invalid procedure call or argument";
 
 class Failure : public std::runtime_error {
  public:

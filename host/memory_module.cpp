@@ -10,8 +10,7 @@ namespace tamvo {
 
 namespace {
 
-// The editor's own words for its failures.
-const std::u16string kInvalidArgument = u"Invalid procedure call or argument";
+const std::u16string kInvalidCall(kInvalidArgument);
 
 std::u16string Number(LineNumber n) { return FromUtf8(std::to_string(n)); }
 
@@ -49,7 +48,7 @@ LineNumber MemoryModule::CountOfLines() { return Count(); }
 
 std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
   if (startLine < 1 || count < 0) {
-    throw Failure(kInvalidArgument + u": Lines(" + Number(startLine) + u", " + Number(count) + u")");
+    throw Failure(kInvalidCall + u": Lines(" + Number(startLine) + u", " + Number(count) + u")");
   }
   // Like the editor, lines past the end read as nothing.
   std::u16string text;
@@ -61,7 +60,7 @@ std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
 }
 
 void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
-  if (line < 1) throw Failure(kInvalidArgument + u": InsertLines(" + Number(line) + u")");
+  if (line < 1) throw Failure(kInvalidCall + u": InsertLines(" + Number(line) + u")");
   line = std::min(line, Count() + 1);
   // The lines as SplitLines cuts them, made into lines of the module
   // directly. Like the editor, an empty text still inserts one empty line.
@@ -86,7 +85,7 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
 
 void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
   if (startLine < 1 || count < 0 || startLine + count - 1 > Count()) {
-    throw Failure(kInvalidArgument + u": DeleteLines(" + Number(startLine) + u", " + Number(count) +
+    throw Failure(kInvalidCall + u": DeleteLines(" + Number(startLine) + u", " + Number(count) +
                   u") in a module of " + Number(Count()) + u" lines");
   }
   if (count == 0) return;
@@ -121,8 +120,8 @@ LineNumber MemoryModule::ProcBodyLine(std::u16string_view procName, ProcKind kin
 
 std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
   if (line < 0 || line > Count()) {
-    throw Failure(kInvalidArgument + u": ProcOfLine(" + Number(line) + u") in a module of " +
-                  Number(Count()) + u" lines");
+    throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
+                  u" lines");
   }
   kind = ProcKind::Proc;
   const auto proc = index_.OfLine(line);
@@ -160,7 +159,7 @@ std::u16string MemoryModule::Text() const {
 void MemoryPane::SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
                               LineNumber endColumn) {
   if (startLine < 1 || startColumn < 1 || endLine < startLine || endColumn < 1) {
-    throw Failure(kInvalidArgument);
+    throw Failure(kInvalidCall);
   }
   selection_ = {startLine, startColumn, endLine, endColumn};
 }
