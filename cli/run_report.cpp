@@ -1,5 +1,7 @@
 #include "cli/run_report.h"
 
+#include <sstream>
+
 #include "engine/text.h"
 
 namespace tamvo {
@@ -41,21 +43,26 @@ RunReport::RunReport(Command command, const ModuleFile& file, LineNumber moduleL
 }
 
 void RunReport::Write(std::ostream& err, const std::string& fileName, const Commands& commands) const {
+  // One write for the whole report: standard error is unbuffered, and a
+  // module of thousands of procedures would otherwise cost a system call
+  // for every piece of every line.
+  std::ostringstream report;
   auto fileLine = [&](LineNumber line) {
     return line > 0 && static_cast<std::size_t>(line) < fileLines_.size() ? fileLines_[line] : line;
   };
   for (const auto& removed : commands.RemovedTags()) {
-    err << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
-        << ToUtf8(removed.reason) << ")\n";
+    report << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
+           << ToUtf8(removed.reason) << ")\n";
   }
   for (const auto& comment : replaced_) {
-    err << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
-        << " comment lines written by hand "
-        << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
-            : headerBlock_            ? "at the top of the module (update-header keeps them)"
-                                      : "at the top of the module")
-        << '\n';
+    report << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
+           << " comment lines written by hand "
+           << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
+               : headerBlock_            ? "at the top of the module (update-header keeps them)"
+                                         : "at the top of the module")
+           << '\n';
   }
+  err << report.str();
 }
 
 }  // namespace tamvo

@@ -43,7 +43,7 @@ using Lines = std::vector<std::u16string>;
 
 Lines LinesOf(MemoryModule& module) {
   Lines lines;
-  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) lines.push_back(module.LineText(line));
+  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) lines.emplace_back(module.LineText(line));
   return lines;
 }
 

@@ -1,6 +1,7 @@
 #include "host/memory_module.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "engine/failure.h"
@@ -31,17 +32,62 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 
 MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16string> lines)
     : componentName_(std::move(componentName)) {
-  std::vector<Line> loaded;
-  loaded.reserve(lines.size());
-  for (auto& text : lines) loaded.push_back({std::move(text), nextId_++});
-  lines.clear();
-  lines.shrink_to_fit();
-  lines_ = GapBuffer<Line>(std::move(loaded));
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size();
+  LoadedLines loaded{std::make_unique_for_overwrite<char16_t[]>(size), {}};
+  loaded.lines.reserve(lines.size());
+  std::size_t used = 0;
+  for (const auto& line : lines) {
+    std::copy(line.begin(), line.end(), loaded.text.get() + used);
+    loaded.lines.emplace_back(loaded.text.get() + used, line.size());
+    used += line.size();
+  }
+  Keep(std::move(loaded));
+}
+
+MemoryModule::MemoryModule(std::u16string componentName, LoadedLines loaded)
+    : componentName_(std::move(componentName)) {
+  Keep(std::move(loaded));
+}
+
+void MemoryModule::Keep(LoadedLines loaded) {
+  if (loaded.lines.size() >= std::numeric_limits<LineId>::max()) {
+    throw Failure(u"a module of more than 4,294,967,294 lines is too long");
+  }
+  std::vector<Line> lines;
+  lines.reserve(loaded.lines.size());
+  for (const auto line : loaded.lines) lines.push_back(NewLine(line));
+  loaded.lines.clear();
+  loaded.lines.shrink_to_fit();
+  blocks_.push_back({std::move(loaded.text), 0, 0});
+  lines_ = GapBuffer<Line>(std::move(lines));
   index_.Rebuild(Source(), Count());
 }
 
+const char16_t* MemoryModule::Keep(std::u16string_view text) {
+  // Blocks of 32,768 characters (64 KiB); a longer line gets one of its own.
+  constexpr std::size_t kBlockSize = 1 << 15;
+  if (blocks_.empty() || blocks_.back().size - blocks_.back().used < text.size()) {
+    const std::size_t size = std::max(kBlockSize, text.size());
+    blocks_.push_back({std::make_unique_for_overwrite<char16_t[]>(size), size, 0});
+  }
+  Block& block = blocks_.back();
+  char16_t* kept = block.text.get() + block.used;
+  std::copy(text.begin(), text.end(), kept);
+  block.used += text.size();
+  return kept;
+}
+
+MemoryModule::Line MemoryModule::NewLine(std::u16string_view text) {
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw Failure(u"a line of more than 4,294,967,295 characters is too long");
+  }
+  if (nextId_ == std::numeric_limits<LineId>::max()) throw Failure(u"too many lines were inserted");
+  return {text.data(), static_cast<std::uint32_t>(text.size()), nextId_++};
+}
+
 ProcIndex::LineSource MemoryModule::Source() const {
-  return [this](LineNumber line) -> std::u16string_view { return lines_[line - 1].text; };
+  return [this](LineNumber line) -> std::u16string_view { return lines_[line - 1].Text(); };
 }
 
 LineNumber MemoryModule::CountOfLines() { return Count(); }
@@ -51,10 +97,18 @@ std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
     throw Failure(kInvalidCall + u": Lines(" + Number(startLine) + u", " + Number(count) + u")");
   }
   // Like the editor, lines past the end read as nothing.
+  return Join(startLine,
+              startLine > Count() ? startLine : startLine + std::min(count, Count() - startLine + 1));
+}
+
+std::u16string MemoryModule::Join(LineNumber first, LineNumber end) const {
+  std::size_t size = 0;
+  for (LineNumber line = first; line < end; ++line) size += lines_[line - 1].size + 2;
   std::u16string text;
-  for (LineNumber line = startLine; line < startLine + count && line <= Count(); ++line) {
-    if (line > startLine) text += u"\r\n";
-    text += lines_[line - 1].text;
+  text.reserve(size);
+  for (LineNumber line = first; line < end; ++line) {
+    if (line > first) text += u"\r\n";
+    text += lines_[line - 1].Text();
   }
   return text;
 }
@@ -68,7 +122,7 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   bool standalone = true;
   auto add = [&](std::u16string_view text) {
     standalone = standalone && ProcIndex::Standalone(text);
-    inserted.push_back({std::u16string(text), nextId_++});
+    inserted.push_back(NewLine({Keep(text), text.size()}));
   };
   std::size_t start = 0;
   for (std::size_t i = 0; i < code.size(); ++i) {
@@ -91,7 +145,7 @@ void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
   if (count == 0) return;
   bool standalone = true;
   for (LineNumber line = startLine; standalone && line < startLine + count; ++line) {
-    standalone = ProcIndex::Standalone(lines_[line - 1].text);
+    standalone = ProcIndex::Standalone(lines_[line - 1].Text());
   }
   lines_.Erase(static_cast<std::size_t>(startLine - 1), static_cast<std::size_t>(count));
   index_.Update(Source(), Count(), startLine, -count, standalone);
@@ -145,16 +199,7 @@ std::shared_ptr<CodePane> MemoryModule::CodePane() {
 
 MemoryModule::LineId MemoryModule::IdOfLine(LineNumber line) const { return lines_[line - 1].id; }
 
-const std::u16string& MemoryModule::LineText(LineNumber line) const { return lines_[line - 1].text; }
-
-std::u16string MemoryModule::Text() const {
-  std::u16string text;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines_[i].text;
-  }
-  return text;
-}
+std::u16string MemoryModule::Text() const { return Join(1, Count() + 1); }
 
 void MemoryPane::SetSelection(LineNumber startLine, LineNumber startColumn, LineNumber endLine,
                               LineNumber endColumn) {

@@ -18,13 +18,22 @@ namespace tamvo {
 // lines; a final line end adds no empty line after it.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
+// The lines of a module as it loads: their text back to back in one buffer,
+// each line a view of it. A module takes the buffer over rather than copying
+// every line into a string of its own.
+struct LoadedLines {
+  std::unique_ptr<char16_t[]> text;
+  std::vector<std::u16string_view> lines;  // views of text
+};
+
 class MemoryModule : public CodeModule {
  public:
   // Every line keeps its identity through edits, so that whoever loaded the
   // module can tell its own lines from inserted ones.
-  using LineId = std::uint64_t;
+  using LineId = std::uint32_t;
 
   explicit MemoryModule(std::u16string componentName, std::vector<std::u16string> lines = {});
+  MemoryModule(std::u16string componentName, LoadedLines loaded);
 
   std::u16string ComponentName() override { return componentName_; }
   LineNumber CountOfLines() override;
@@ -45,21 +54,43 @@ class MemoryModule : public CodeModule {
   // The lines as loaded have ids 0 .. n-1 in order; inserted lines get ids
   // from n on.
   LineId IdOfLine(LineNumber line) const;
-  const std::u16string& LineText(LineNumber line) const;
+  // Valid as long as the module lives, through any edit.
+  std::u16string_view LineText(LineNumber line) const { return lines_[line - 1].Text(); }
   // The whole module, lines joined by CR LF.
   std::u16string Text() const;
 
  private:
+  // A line is a view of text the module keeps: 16 bytes, no allocation of
+  // its own, so that a module of a million lines loads and edits without a
+  // million strings.
   struct Line {
-    std::u16string text;
+    const char16_t* text = nullptr;
+    std::uint32_t size = 0;
     LineId id = 0;
+    std::u16string_view Text() const { return {text, size}; }
+  };
+  // Text of the module's lines, in blocks that never move: the first holds
+  // the lines as loaded, the later ones lines as inserted. Deleted lines
+  // leave their text behind until the module goes.
+  struct Block {
+    std::unique_ptr<char16_t[]> text;
+    std::size_t size = 0;
+    std::size_t used = 0;
   };
 
+  void Keep(LoadedLines loaded);
+  // A copy of text in the blocks, for a line to view.
+  const char16_t* Keep(std::u16string_view text);
+  Line NewLine(std::u16string_view text);
+
   LineNumber Count() const { return static_cast<LineNumber>(lines_.size()); }
+  // Lines first .. end - 1 joined by CR LF.
+  std::u16string Join(LineNumber first, LineNumber end) const;
   std::size_t FindProc(std::u16string_view procName, ProcKind kind) const;
   ProcIndex::LineSource Source() const;
 
   std::u16string componentName_;
+  std::vector<Block> blocks_;
   GapBuffer<Line> lines_;
   ProcIndex index_;
   LineId nextId_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -13,6 +14,8 @@ namespace tamvo {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsAsciiByte(char c) { return (c & 0x80) == 0; }
 
 std::u16string_view FirstWord(std::u16string_view line) {
   std::size_t start = 0;
@@ -54,13 +57,17 @@ ModuleFile ModuleFile::Parse(std::string_view bytes, std::u16string_view stem,
 ModuleFile ModuleFile::Parse(std::shared_ptr<const std::string> bytes, std::u16string_view stem,
                              const std::string& legacyCodePage, EncodingChoice choice) {
   RefuseBinary(*bytes);
+  // Lines are kept as 32-bit offsets into the bytes.
+  if (bytes->size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw Failure(u"this file is 4 GiB or larger, too large for a module");
+  }
   ModuleFile file;
   file.codePage_ = legacyCodePage;
   // Lines keep views of the bytes as read rather than copies of their own.
   file.bytes_ = std::move(bytes);
-  const std::string_view text = file.SniffEncoding(*file.bytes_, choice);
-  const auto lines = file.SplitLines(text);
-  file.SetHiddenLinesAside(lines, file.DecodeLines(lines, text, choice), stem);
+  file.SniffEncoding(choice);
+  const auto lines = file.SplitLines();
+  file.SetHiddenLinesAside(lines, file.DecodeLines(lines, choice), stem);
   return file;
 }
 
@@ -74,17 +81,20 @@ void ModuleFile::RefuseBinary(std::string_view bytes) {
   throw Failure(u"this is a binary file, not an exported module");
 }
 
-std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoice choice) {
+void ModuleFile::SniffEncoding(EncodingChoice choice) {
+  const std::string_view bytes = *bytes_;
+  text_ = bytes;
   if (bytes.starts_with(kByteOrderMark)) {
     encoding_ = FileEncoding::Utf8Bom;
-    return bytes.substr(kByteOrderMark.size());
+    text_ = bytes.substr(kByteOrderMark.size());
+    return;
   }
   encoding_ = FileEncoding::Legacy;
   if (choice == EncodingChoice::Utf8) encoding_ = FileEncoding::Utf8;
-  if (choice != EncodingChoice::Detect) return bytes;
+  if (choice != EncodingChoice::Detect) return;
   if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) ||
       !IsValidUtf8(bytes)) {
-    return bytes;
+    return;
   }
   // A lead byte from E0 up starts a character from U+0800 up (Japanese text):
   // UTF-8 for sure. Below it, both readings are possible.
@@ -98,10 +108,10 @@ std::string_view ModuleFile::SniffEncoding(std::string_view bytes, EncodingChoic
     }
   }
   if (!legacyReadsIt) encoding_ = FileEncoding::Utf8;
-  return bytes;
 }
 
-std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines(std::string_view bytes) {
+std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines() {
+  const std::string_view bytes = text_;
   // memchr looks at many bytes a step. The next LF is remembered, so that a
   // file of lone CRs isn't searched to its end for every line.
   auto find = [&](char c, std::size_t from, std::size_t to) {
@@ -112,44 +122,83 @@ std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines(std::string_view by
   for (std::size_t at = 0; (at = find('\n', at, bytes.size())) < bytes.size(); ++at) ++lineFeeds;
   std::vector<PhysicalLine> lines;
   lines.reserve(1 + lineFeeds);  // a file of lone CRs grows it
+  auto add = [&](std::size_t start, std::size_t end) {
+    lines.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
+  };
   std::size_t start = 0;
   std::size_t nextLineFeed = find('\n', 0, bytes.size());
   while (start < bytes.size()) {
     if (nextLineFeed < start) nextLineFeed = find('\n', start, bytes.size());
     const std::size_t end = find('\r', start, nextLineFeed);
+    add(start, end);
     if (end == bytes.size()) {
-      lines.push_back({bytes.substr(start), {}});
       endsWithLineEnd_ = false;
       break;
     }
-    const std::size_t endLength =
-        bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
-    lines.push_back({bytes.substr(start, end - start), bytes.substr(end, endLength)});
-    start = end + endLength;
+    start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
   }
   for (const auto& line : lines) {
-    if (!line.end.empty()) {
-      defaultEnd_ = std::string(line.end);
+    if (!EndOf(line).empty()) {
+      defaultEnd_ = std::string(EndOf(line));
       break;
     }
   }
   return lines;
 }
 
-std::vector<std::u16string> ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines,
-                                                    std::string_view bytes, EncodingChoice choice) const {
+std::string_view ModuleFile::EndOf(PhysicalLine line) const {
+  const std::size_t at = std::size_t{line.start} + line.size;
+  if (at >= text_.size()) return {};
+  return text_.substr(at, text_[at] == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n' ? 2 : 1);
+}
+
+LoadedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const {
   auto decodeLines = [&](const std::string& encoding) {
     CodePage codePage(encoding);
-    std::vector<std::u16string> texts;
-    texts.reserve(lines.size());
+    // One buffer for all of the text. A byte gives at most one UTF-16 unit
+    // in the encodings modules use; should one give more, the buffer grows.
+    std::size_t capacity = text_.size();
+    auto text = std::make_unique_for_overwrite<char16_t[]>(capacity);
+    std::size_t used = 0;
+    std::vector<std::uint32_t> sizes;
+    sizes.reserve(lines.size());
+    auto makeRoom = [&](std::size_t size) {
+      if (capacity - used >= size) return;
+      capacity = std::max(2 * capacity, used + size);
+      auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
+      std::copy(text.get(), text.get() + used, grown.get());
+      text = std::move(grown);
+    };
+    std::u16string decoded;
     for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string_view bytes = TextOf(lines[i]);
+      // Most lines are ASCII, which every encoding here writes as itself:
+      // widened in place, without a converter or a string of their own.
+      if (codePage.AsciiIsItself() && std::all_of(bytes.begin(), bytes.end(), IsAsciiByte)) {
+        makeRoom(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), text.get() + used);
+        used += bytes.size();
+        sizes.push_back(static_cast<std::uint32_t>(bytes.size()));
+        continue;
+      }
       try {
-        texts.push_back(codePage.Decode(lines[i].text));
+        decoded = codePage.Decode(bytes);
       } catch (const Failure& failure) {
         throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
       }
+      makeRoom(decoded.size());
+      std::copy(decoded.begin(), decoded.end(), text.get() + used);
+      used += decoded.size();
+      sizes.push_back(static_cast<std::uint32_t>(decoded.size()));
     }
-    return texts;
+    LoadedLines loaded{std::move(text), {}};
+    loaded.lines.reserve(lines.size());
+    std::size_t at = 0;
+    for (const auto size : sizes) {
+      loaded.lines.emplace_back(loaded.text.get() + at, size);
+      at += size;
+    }
+    return loaded;
   };
   try {
     return decodeLines(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
@@ -158,16 +207,16 @@ std::vector<std::u16string> ModuleFile::DecodeLines(const std::vector<PhysicalLi
     // surrogates written as UTF-8 (as some tools write a lone one) was meant
     // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
     if (choice == EncodingChoice::Detect && encoding_ == FileEncoding::Legacy &&
-        IsUtf8ButForSurrogates(bytes))
+        IsUtf8ButForSurrogates(text_))
       decodeLines("UTF-8");
     throw;
   }
 }
 
-void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
-                                     std::vector<std::u16string> texts, std::u16string_view stem) {
+void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, LoadedLines texts,
+                                     std::u16string_view stem) {
   std::u16string componentName(stem);
-  std::vector<std::u16string> moduleLines;
+  std::vector<std::u16string_view> moduleLines;
   moduleLines.reserve(lines.size());
   loaded_.reserve(lines.size());
   moduleLineOfFileLine_.reserve(lines.size());
@@ -175,7 +224,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
   int blockDepth = 0;
   std::size_t blockStart = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::u16string& text = texts[i];
+    const std::u16string_view text = texts.lines[i];
     bool hidden = false;
     if (inHeader) {
       const auto word = FirstWord(text);
@@ -206,7 +255,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
         hiddenBelow_.push_back({loaded_.size() - 1, lines[i]});
       }
     } else {
-      moduleLines.push_back(std::move(text));
+      moduleLines.push_back(text);
       loaded_.push_back(lines[i]);
     }
     moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
@@ -218,7 +267,10 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines,
                   u": the Begin block there has no End, so this is no exported module");
   }
   fileLineCount_ = static_cast<LineNumber>(lines.size());
-  module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(moduleLines));
+  loaded_.shrink_to_fit();
+  moduleLineOfFileLine_.shrink_to_fit();
+  texts.lines = std::move(moduleLines);
+  module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(texts));
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
@@ -260,7 +312,7 @@ std::string ModuleFile::Serialize() const {
     first = false;
   };
   auto writeAll = [&](const std::vector<PhysicalLine>& lines) {
-    for (const auto& line : lines) write(line.text, line.end);
+    for (const auto& line : lines) write(TextOf(line), EndOf(line));
   };
 
   writeAll(hiddenAbove_);
@@ -271,14 +323,14 @@ std::string ModuleFile::Serialize() const {
   std::size_t nextHidden = 0;
   auto writeHiddenBelowUpTo = [&](std::size_t id) {
     for (; nextHidden < hiddenBelow_.size() && hiddenBelow_[nextHidden].below <= id; ++nextHidden) {
-      write(hiddenBelow_[nextHidden].line.text, hiddenBelow_[nextHidden].line.end);
+      write(TextOf(hiddenBelow_[nextHidden].line), EndOf(hiddenBelow_[nextHidden].line));
     }
   };
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
       if (id > 0) writeHiddenBelowUpTo(id - 1);
-      write(loaded_[id].text, loaded_[id].end);
+      write(TextOf(loaded_[id]), EndOf(loaded_[id]));
       writeHiddenBelowUpTo(id);
     } else {
       try {

@@ -8,6 +8,7 @@
 // written back with their own bytes and line ends, so a load and save with
 // no command gives the file back byte for byte.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -67,10 +68,11 @@ class ModuleFile {
   std::string Serialize() const;
 
  private:
-  // Views of bytes_.
+  // A line of the file: where its bytes start after the byte order mark,
+  // and how many there are without the line end, which follows them.
   struct PhysicalLine {
-    std::string_view text;  // bytes without the line end
-    std::string_view end;   // "\r\n", "\n", "\r", or empty for a last line without one
+    std::uint32_t start = 0;
+    std::uint32_t size = 0;
   };
   // A hidden line below a line of the module as loaded: few files have
   // them, so the module's lines don't each carry a list of their own.
@@ -79,21 +81,26 @@ class ModuleFile {
     PhysicalLine line;
   };
 
+  std::string_view TextOf(PhysicalLine line) const { return text_.substr(line.start, line.size); }
+  // "\r\n", "\n", "\r", or empty for a last line without one.
+  std::string_view EndOf(PhysicalLine line) const;
+
   // The steps of Parse, in order.
   static void RefuseBinary(std::string_view bytes);
-  // Sets encoding_; returns the bytes without the byte order mark.
-  std::string_view SniffEncoding(std::string_view bytes, EncodingChoice choice);
+  // Sets encoding_ and text_, the bytes without the byte order mark.
+  void SniffEncoding(EncodingChoice choice);
   // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
   // character, so the bytes can be split before they are decoded.
-  std::vector<PhysicalLine> SplitLines(std::string_view bytes);
-  std::vector<std::u16string> DecodeLines(const std::vector<PhysicalLine>& lines, std::string_view bytes,
-                                          EncodingChoice choice) const;
+  std::vector<PhysicalLine> SplitLines();
+  // Every line's text, back to back; a line that doesn't decode fails.
+  LoadedLines DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
   // Puts the lines the editor hides aside and makes the module of the rest.
-  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::vector<std::u16string> texts,
+  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, LoadedLines texts,
                            std::u16string_view stem);
 
   // The bytes as read, shared by copies of this file so that views stay valid.
   std::shared_ptr<const std::string> bytes_;
+  std::string_view text_;
   FileEncoding encoding_ = FileEncoding::Legacy;
   std::string codePage_;
   std::string defaultEnd_ = "\r\n";

@@ -63,7 +63,8 @@ struct Editor {
   std::u16string Text() {
     std::u16string text;
     for (LineNumber line = 1; line <= vbe.Module().CountOfLines(); ++line) {
-      text += vbe.Module().LineText(line) + u"\n";
+      text += vbe.Module().LineText(line);
+      text += u"\n";
     }
     return text;
   }

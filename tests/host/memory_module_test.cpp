@@ -150,7 +150,8 @@ TEST(MemoryModule, EditedIndexAgreesWithAFreshReading) {
         module.InsertLines(at, code);
       }
       std::vector<std::u16string> lines;
-      for (LineNumber line = 1; line <= module.CountOfLines(); ++line) lines.push_back(module.LineText(line));
+      for (LineNumber line = 1; line <= module.CountOfLines(); ++line)
+        lines.emplace_back(module.LineText(line));
       auto fresh = MemoryModule(u"Module1", lines);
       ASSERT_EQ(Layout(module), Layout(fresh)) << edits << "\ngives:\n" << ToUtf8(module.Text());
     }
