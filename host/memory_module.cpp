@@ -54,13 +54,11 @@ void MemoryModule::Keep(LoadedLines loaded) {
   if (loaded.lines.size() >= std::numeric_limits<LineId>::max()) {
     throw Failure(u"a module of more than 4,294,967,294 lines is too long");
   }
-  std::vector<Line> lines;
-  lines.reserve(loaded.lines.size());
-  for (const auto line : loaded.lines) lines.push_back(NewLine(line));
+  lines_.Reserve(loaded.lines.size());
+  for (const auto line : loaded.lines) lines_.PushBack(NewLine(line));
   loaded.lines.clear();
   loaded.lines.shrink_to_fit();
   blocks_.push_back({std::move(loaded.text), 0, 0});
-  lines_ = GapBuffer<Line>(std::move(lines));
   index_.Rebuild(Source(), Count());
 }
 
@@ -133,7 +131,7 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   }
   if (start < code.size() || inserted.empty()) add(code.substr(start));
   const auto delta = static_cast<LineNumber>(inserted.size());
-  lines_.Insert(static_cast<std::size_t>(line - 1), std::move(inserted));
+  lines_.Insert(static_cast<std::size_t>(line - 1), inserted);
   index_.Update(Source(), Count(), line, delta, standalone);
 }
 

@@ -149,6 +149,17 @@ std::u16string CodePage::Decode(std::string_view bytes) {
 
 bool CodePage::Reads(std::string_view bytes) { return decoder_->Accepts(bytes); }
 
+void CodePage::EncodeTo(std::u16string_view text, std::string& bytes) {
+  if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
+    const std::size_t at = bytes.size();
+    bytes.resize(at + text.size());
+    std::transform(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                   [](char16_t c) { return static_cast<char>(c); });
+    return;
+  }
+  bytes += Encode(text);
+}
+
 std::string CodePage::Encode(std::u16string_view text) {
   if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
     return std::string(text.begin(), text.end());

@@ -28,6 +28,9 @@ class CodePage {
   // Throws Failure naming the character when the text holds one the
   // encoding lacks, or a lone surrogate.
   std::string Encode(std::u16string_view text);
+  // The same, appended to bytes: lines of plain ASCII are written without a
+  // string of their own.
+  void EncodeTo(std::u16string_view text, std::string& bytes);
 
   // True when the 128 ASCII characters are single bytes of their own value,
   // as in UTF-8 and cp932 (not in UTF-16, UTF-7 or EBCDIC). Exported modules

@@ -15,7 +15,20 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsAsciiByte(char c) { return (c & 0x80) == 0; }
+// Eight bytes a step: most of a module is ASCII.
+bool IsAscii(std::string_view bytes) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, sizeof word);
+    if (word & kHighBits) return false;
+  }
+  for (; i < bytes.size(); ++i) {
+    if (bytes[i] & 0x80) return false;
+  }
+  return true;
+}
 
 std::u16string_view FirstWord(std::u16string_view line) {
   std::size_t start = 0;
@@ -92,8 +105,7 @@ void ModuleFile::SniffEncoding(EncodingChoice choice) {
   encoding_ = FileEncoding::Legacy;
   if (choice == EncodingChoice::Utf8) encoding_ = FileEncoding::Utf8;
   if (choice != EncodingChoice::Detect) return;
-  if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) ||
-      !IsValidUtf8(bytes)) {
+  if (IsAscii(bytes) || !IsValidUtf8(bytes)) {
     return;
   }
   // A lead byte from E0 up starts a character from U+0800 up (Japanese text):
@@ -174,9 +186,10 @@ LoadedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines, Enco
       const std::string_view bytes = TextOf(lines[i]);
       // Most lines are ASCII, which every encoding here writes as itself:
       // widened in place, without a converter or a string of their own.
-      if (codePage.AsciiIsItself() && std::all_of(bytes.begin(), bytes.end(), IsAsciiByte)) {
+      if (codePage.AsciiIsItself() && IsAscii(bytes)) {
         makeRoom(bytes.size());
-        std::copy(bytes.begin(), bytes.end(), text.get() + used);
+        std::transform(bytes.begin(), bytes.end(), text.get() + used,
+                       [](char c) { return static_cast<char16_t>(c); });
         used += bytes.size();
         sizes.push_back(static_cast<std::uint32_t>(bytes.size()));
         continue;
@@ -304,12 +317,15 @@ std::string ModuleFile::Serialize() const {
   // line. That CR takes an LF of its own.
   std::string_view pendingEnd;
   bool first = true;
-  auto write = [&](std::string_view text, std::string_view end) {
+  auto endLine = [&](bool empty, std::string_view end) {
     if (end.empty()) end = defaultEnd_;
-    if (!first) bytes += pendingEnd == "\r" && text.empty() && end == "\n" ? "\r\n" : pendingEnd;
-    bytes += text;
+    if (!first) bytes += pendingEnd == "\r" && empty && end == "\n" ? "\r\n" : pendingEnd;
     pendingEnd = end;
     first = false;
+  };
+  auto write = [&](std::string_view text, std::string_view end) {
+    endLine(text.empty(), end);
+    bytes += text;
   };
   auto writeAll = [&](const std::vector<PhysicalLine>& lines) {
     for (const auto& line : lines) write(TextOf(line), EndOf(line));
@@ -334,7 +350,9 @@ std::string ModuleFile::Serialize() const {
       writeHiddenBelowUpTo(id);
     } else {
       try {
-        write(codePage.Encode(module.LineText(line)), defaultEnd_);
+        const std::u16string_view text = module.LineText(line);
+        endLine(text.empty(), defaultEnd_);
+        codePage.EncodeTo(text, bytes);
       } catch (const Failure& failure) {
         throw Failure(failure.Description() + u", the encoding of this file");
       }
