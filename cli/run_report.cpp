@@ -8,17 +8,14 @@ namespace tamvo {
 
 std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file) {
   std::vector<LineNumber> fileLines(static_cast<std::size_t>(file.Module()->CountOfLines()) + 1, 0);
-  for (LineNumber fileLine = file.FileLineCount(); fileLine >= 1; --fileLine) {
-    // A hidden line counts as the module line above it: the module line
-    // itself is the first file line that answers for it.
-    const LineNumber moduleLine = file.ModuleLineOfFileLine(fileLine);
-    if (moduleLine > 0) fileLines[static_cast<std::size_t>(moduleLine)] = fileLine;
+  for (std::size_t line = 1; line < fileLines.size(); ++line) {
+    fileLines[line] = file.FileLineOfModuleLine(static_cast<LineNumber>(line));
   }
   return fileLines;
 }
 
 RunReport::RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events)
-    : fileLines_(FileLinesOfModuleLines(file)) {
+    : file_(file) {
   CodeModule& module = *file.Module();
   switch (command) {
     case Command::InsertCurrentProcComment:
@@ -47,9 +44,7 @@ void RunReport::Write(std::ostream& err, const std::string& fileName, const Comm
   // module of thousands of procedures would otherwise cost a system call
   // for every piece of every line.
   std::ostringstream report;
-  auto fileLine = [&](LineNumber line) {
-    return line > 0 && static_cast<std::size_t>(line) < fileLines_.size() ? fileLines_[line] : line;
-  };
+  auto fileLine = [&](LineNumber line) { return file_.FileLineOfModuleLine(line); };
   for (const auto& removed : commands.RemovedTags()) {
     report << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
            << ToUtf8(removed.reason) << ")\n";

@@ -28,7 +28,7 @@ class RunReport {
   void Write(std::ostream& err, const std::string& fileName, const Commands& commands) const;
 
  private:
-  std::vector<LineNumber> fileLines_;
+  const ModuleFile& file_;  // lines are told as its lines as loaded
   std::vector<HandWrittenComment> replaced_;
   bool headerBlock_ = false;  // the lines at the top are a header that update-header keeps
 };

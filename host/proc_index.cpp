@@ -1,20 +1,39 @@
 #include "host/proc_index.h"
 
 #include <bit>
+#include <limits>
+#include <stdexcept>
 
 #include "engine/statement.h"
 #include "engine/text.h"
 
 namespace tamvo {
 
-std::size_t ProcIndex::KeyHash::operator()(const Key& key) const noexcept {
-  std::size_t hash = 14695981039346656037ull ^ static_cast<std::size_t>(key.kind);
-  for (const char16_t c : key.name) hash = (hash ^ ToLowerAscii(c)) * 1099511628211ull;
+std::size_t ProcIndex::Hash(std::u16string_view name, ProcKind kind) {
+  std::size_t hash = 14695981039346656037ull ^ static_cast<std::size_t>(kind);
+  for (const char16_t c : name) hash = (hash ^ ToLowerAscii(c)) * 1099511628211ull;
   return hash;
 }
 
-bool ProcIndex::KeyEqual::operator()(const Key& a, const Key& b) const noexcept {
-  return a.kind == b.kind && EqualsIgnoreCase(a.name, b.name);
+bool ProcIndex::Is(std::size_t i, std::u16string_view name, ProcKind kind) const {
+  return procs_[i].kind == kind && EqualsIgnoreCase(procs_[i].name, name);
+}
+
+void ProcIndex::BuildSlots() {
+  if (procs_.size() >= std::numeric_limits<std::uint32_t>::max() / 2)
+    throw std::length_error("too many procedures");
+  slots_.assign(std::bit_ceil(2 * procs_.size() + 1), 0);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = 0; i < procs_.size(); ++i) {
+    std::size_t slot = Hash(procs_[i].name, procs_[i].kind) & mask;
+    // Of two procedures of one name and kind (under #If ... #Else), the
+    // first is the one found, as the editor finds it.
+    bool known = false;
+    for (; slots_[slot] != 0 && !known; slot = (slot + 1) & mask) {
+      known = Is(slots_[slot] - 1, procs_[i].name, procs_[i].kind);
+    }
+    if (!known) slots_[slot] = static_cast<std::uint32_t>(i + 1);
+  }
 }
 
 namespace {
@@ -86,10 +105,9 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
   procs_ = std::move(reading.procs);
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
-  byKey_.clear();
-  byKey_.reserve(procs_.size());
+  procs_.shrink_to_fit();
   lastFound_.reset();
-  for (std::size_t i = 0; i < procs_.size(); ++i) byKey_.emplace(Key{procs_[i].name, procs_[i].kind}, i);
+  BuildSlots();
 }
 
 void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
@@ -131,7 +149,7 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
     return;
   }
   if (fromTop) declarationsEnd_ = reading.declarationsEnd;
-  // Names stay as they are: the keys of byKey_ are views of them.
+  // Names and kinds stay as they are, and so does the table of them.
   for (std::size_t k = 0; k < reading.procs.size(); ++k) {
     const std::size_t i = unchanged + k;
     const LineNumber shift = Shift(i);
@@ -157,13 +175,16 @@ void ProcIndex::MoveLines(LineNumber lineCount, LineNumber line, LineNumber delt
 }
 
 std::optional<std::size_t> ProcIndex::Find(std::u16string_view name, ProcKind kind) const {
-  if (lastFound_ && KeyEqual()(Key{procs_[*lastFound_].name, procs_[*lastFound_].kind}, Key{name, kind})) {
-    return lastFound_;
+  if (slots_.empty()) return std::nullopt;
+  if (lastFound_ && Is(*lastFound_, name, kind)) return lastFound_;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = Hash(name, kind) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+    if (Is(slots_[slot] - 1, name, kind)) {
+      lastFound_ = slots_[slot] - 1;
+      return lastFound_;
+    }
   }
-  const auto found = byKey_.find(Key{name, kind});
-  if (found == byKey_.end()) return std::nullopt;
-  lastFound_ = found->second;
-  return found->second;
+  return std::nullopt;
 }
 
 std::optional<std::size_t> ProcIndex::OfLine(LineNumber line) const {

@@ -232,7 +232,6 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Loa
   std::vector<std::u16string_view> moduleLines;
   moduleLines.reserve(lines.size());
   loaded_.reserve(lines.size());
-  moduleLineOfFileLine_.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
   std::size_t blockStart = 0;
@@ -271,7 +270,6 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Loa
       moduleLines.push_back(text);
       loaded_.push_back(lines[i]);
     }
-    moduleLineOfFileLine_.push_back(static_cast<LineNumber>(loaded_.size()));
   }
   // A header block that never ends would hide the whole module, and text the
   // commands add at its end would be hidden the next time: refuse the
@@ -281,7 +279,6 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Loa
   }
   fileLineCount_ = static_cast<LineNumber>(lines.size());
   loaded_.shrink_to_fit();
-  moduleLineOfFileLine_.shrink_to_fit();
   texts.lines = std::move(moduleLines);
   module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(texts));
 }
@@ -295,7 +292,33 @@ LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
     throw Failure(u"there is no line " + FromUtf8(std::to_string(fileLine)) + u": the file has " +
                   FromUtf8(std::to_string(fileLineCount_)) + u" lines");
   }
-  return moduleLineOfFileLine_[static_cast<std::size_t>(fileLine - 1)];
+  // Hidden lines stand for no module line of their own: the file line less
+  // the hidden lines at or above it. The hidden lines below a module line
+  // come in the order of the file, so they are counted by a binary search.
+  const auto line = static_cast<std::size_t>(fileLine);
+  const std::size_t above = std::min(line, hiddenAbove_.size());
+  const auto hiddenBelowIt =
+      std::partition_point(hiddenBelow_.begin(), hiddenBelow_.end(), [&](const HiddenLine& hidden) {
+        return FileLineOf(hidden, static_cast<std::size_t>(&hidden - hiddenBelow_.data())) <= line;
+      });
+  return static_cast<LineNumber>(line - above -
+                                 static_cast<std::size_t>(hiddenBelowIt - hiddenBelow_.begin()));
+}
+
+LineNumber ModuleFile::FileLineOfModuleLine(LineNumber moduleLine) const {
+  if (moduleLine < 1 || static_cast<std::size_t>(moduleLine) > loaded_.size()) return moduleLine;
+  // Line id moduleLine - 1 comes after the hidden lines below the lines above it.
+  const auto id = static_cast<std::size_t>(moduleLine - 1);
+  const auto hiddenAboveIt = std::partition_point(
+      hiddenBelow_.begin(), hiddenBelow_.end(), [&](const HiddenLine& hidden) { return hidden.below < id; });
+  return static_cast<LineNumber>(hiddenAbove_.size() + static_cast<std::size_t>(moduleLine) +
+                                 static_cast<std::size_t>(hiddenAboveIt - hiddenBelow_.begin()));
+}
+
+std::size_t ModuleFile::FileLineOf(const HiddenLine& hidden, std::size_t index) const {
+  // After the hidden lines at the top, the module lines up to its own and
+  // the hidden lines before it.
+  return hiddenAbove_.size() + hidden.below + 1 + index + 1;
 }
 
 std::string ModuleFile::Serialize() const {

@@ -61,6 +61,9 @@ class ModuleFile {
   // counts them: a hidden line counts as the module line above it, or 0
   // above the first one. Throws Failure past the file's last line.
   LineNumber ModuleLineOfFileLine(LineNumber fileLine) const;
+  // The other way: the file line of a module line as loaded; a number that
+  // is no such line comes back as it is.
+  LineNumber FileLineOfModuleLine(LineNumber moduleLine) const;
   LineNumber FileLineCount() const { return fileLineCount_; }
 
   // The file's bytes with the module as it is now. Throws Failure when new
@@ -81,6 +84,8 @@ class ModuleFile {
     PhysicalLine line;
   };
 
+  // The file line of the index-th hidden line below the module's first.
+  std::size_t FileLineOf(const HiddenLine& hidden, std::size_t index) const;
   std::string_view TextOf(PhysicalLine line) const { return text_.substr(line.start, line.size); }
   // "\r\n", "\n", "\r", or empty for a last line without one.
   std::string_view EndOf(PhysicalLine line) const;
@@ -108,7 +113,6 @@ class ModuleFile {
   std::vector<PhysicalLine> hiddenAbove_;  // above the first module line
   std::vector<PhysicalLine> loaded_;       // by line id
   std::vector<HiddenLine> hiddenBelow_;    // in the order of the file
-  std::vector<LineNumber> moduleLineOfFileLine_;
   LineNumber fileLineCount_ = 0;
   std::shared_ptr<MemoryModule> module_;
 };
