@@ -171,15 +171,16 @@ void Commands::DeleteProcCommentAt(LineNumber line) {
 // changes, so that a walk can read every procedure before its first edit.
 namespace {
 
-// Calls f with each line InsertLines makes of text: cut at CR LF, CR or LF,
-// nothing after a final line end, and one empty line for an empty text.
+// Calls f with each line InsertLines makes of text (cut at CR LF, CR or LF,
+// nothing after a final line end, one empty line for an empty text) until f
+// returns false.
 template <typename F>
 void ForEachInsertedLine(std::u16string_view text, F&& f) {
   std::size_t start = 0;
   bool any = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\r' && text[i] != u'\n') continue;
-    f(text.substr(start, i - start));
+    if (!f(text.substr(start, i - start))) return;
     any = true;
     if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
     start = i + 1;
@@ -203,6 +204,7 @@ CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, std::u16
   const auto compare = [&](std::u16string_view fresh) {
     same = same && line < proc.body && lines.At(line) == fresh;
     ++line;
+    return same;
   };
   ForEachInsertedLine(text, compare);
   for (const LineNumber annotation : annotations) compare(lines.At(annotation));
@@ -211,12 +213,13 @@ CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, std::u16
   // Annotations are directives for other tools, not comments: they stay, and
   // end up together right above the declaration. The runs between them go,
   // bottom up, so that the lines still to delete keep their numbers.
-  annotations.insert(annotations.begin(), edit.first - 1);
-  for (LineNumber end = proc.body; !annotations.empty(); annotations.pop_back()) {
-    const LineNumber runStart = annotations.back() + 1;
-    if (end > runStart) edit.deletions.push_back({runStart, end - runStart});
-    end = annotations.back();
+  edit.deletions.reserve(annotations.size() + 1);
+  LineNumber end = proc.body;
+  for (auto annotation = annotations.rbegin(); annotation != annotations.rend(); ++annotation) {
+    if (end > *annotation + 1) edit.deletions.push_back({*annotation + 1, end - *annotation - 1});
+    end = *annotation;
   }
+  if (end > edit.first) edit.deletions.push_back({edit.first, end - edit.first});
   // The empty line and the block in one insert.
   edit.text = std::move(text);
   return edit;
