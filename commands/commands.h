@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,8 +49,9 @@ class LeadingLines {
   LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count = 0);
 
   // A line from the procedure's first line on; lines past the declaration's
-  // first line are read when asked for.
-  const std::u16string& At(LineNumber line);
+  // first line are read when asked for. The view lasts as long as this
+  // object.
+  std::u16string_view At(LineNumber line);
   // The declaration statement that starts at body, continuation lines joined.
   std::u16string Declaration(LineNumber body);
 
@@ -60,7 +62,11 @@ class LeadingLines {
   CodeModule& module_;
   LineNumber start_;
   LineNumber count_;
-  std::vector<std::u16string> lines_;
+  // Each text the editor gave, kept whole, and the lines as views into
+  // them: one allocation per call rather than one per line. A list never
+  // moves what it holds, so the views stay valid as more is read.
+  std::list<std::u16string> texts_;
+  std::vector<std::u16string_view> lines_;
 };
 
 // The edit of one procedure's comment, worked out before it is made: the

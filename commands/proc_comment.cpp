@@ -9,7 +9,6 @@
 #include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
-#include "host/memory_module.h"
 
 namespace tamvo {
 
@@ -40,7 +39,7 @@ LeadingLines::LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber
   if (proc.body >= proc.start) Read(proc.start, proc.body - proc.start + 1);
 }
 
-const std::u16string& LeadingLines::At(LineNumber line) {
+std::u16string_view LeadingLines::At(LineNumber line) {
   // Continuation lines of the declaration, a few at a time: most
   // declarations take one or two.
   constexpr LineNumber kChunk = 8;
@@ -58,18 +57,20 @@ LineNumber LeadingLines::Count() {
 }
 
 void LeadingLines::Read(LineNumber from, LineNumber count) {
-  const std::u16string text = module_.Lines(from, count);
+  const std::u16string_view text = texts_.emplace_back(module_.Lines(from, count));
   const std::size_t before = lines_.size();
+  lines_.reserve(before + static_cast<std::size_t>(count));
   for (std::size_t at = 0;;) {
     const std::size_t end = text.find(u"\r\n", at);
-    lines_.emplace_back(text.substr(at, end == std::u16string::npos ? end : end - at));
-    if (end == std::u16string::npos) break;
+    lines_.push_back(text.substr(at, end == std::u16string_view::npos ? end : end - at));
+    if (end == std::u16string_view::npos) break;
     at = end + 2;
   }
   if (lines_.size() - before == static_cast<std::size_t>(count)) return;
   // Lines that don't split back as they were joined: one at a time, then.
   lines_.resize(before);
-  for (LineNumber line = from; line < from + count; ++line) lines_.push_back(module_.Lines(line, 1));
+  for (LineNumber line = from; line < from + count; ++line)
+    lines_.push_back(texts_.emplace_back(module_.Lines(line, 1)));
 }
 
 std::u16string LeadingLines::Declaration(LineNumber body) {
@@ -97,7 +98,11 @@ LineNumber CommentStartLine(LeadingLines& lines, const ProcLines& proc) {
   while (first > start) {
     LineNumber top = first - 1;
     while (top > start && ContinuesOnNextLine(lineAt(top - 1))) --top;
-    if (!IsBlankOrCommentLine(JoinStatement(lineAt, top, first - 1).text)) break;
+    // A statement of one line, as most are, is read where it stands.
+    const bool blankOrComment = top == first - 1
+                                    ? IsBlankOrCommentLine(lineAt(top))
+                                    : IsBlankOrCommentLine(JoinStatement(lineAt, top, first - 1).text);
+    if (!blankOrComment) break;
     first = top;
   }
   // In a module without declarations the header at the top would count as
@@ -166,39 +171,57 @@ void Commands::DeleteProcCommentAt(LineNumber line) {
 // changes, so that a walk can read every procedure before its first edit.
 namespace {
 
-CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, const std::u16string* block) {
+// Calls f with each line InsertLines makes of text (cut at CR LF, CR or LF,
+// nothing after a final line end, one empty line for an empty text) until f
+// returns false.
+template <typename F>
+void ForEachInsertedLine(std::u16string_view text, F&& f) {
+  std::size_t start = 0;
+  bool any = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    if (!f(text.substr(start, i - start))) return;
+    any = true;
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size() || !any) f(text.substr(start));
+}
+
+// text is what the edit inserts: the empty line, then the block if any.
+CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, std::u16string text) {
   CommentEdit edit;
   edit.first = CommentStartLine(lines, proc);
-  std::vector<std::u16string> fresh{u""};
-  if (block) {
-    for (auto& line : SplitLines(*block)) fresh.push_back(std::move(line));
-  }
   std::vector<LineNumber> annotations;
   for (LineNumber line = edit.first; line < proc.body; ++line) {
-    if (IsAnnotationLine(lines.At(line))) {
-      annotations.push_back(line);
-      fresh.push_back(lines.At(line));
-    }
+    if (IsAnnotationLine(lines.At(line))) annotations.push_back(line);
   }
   // A comment that already reads as the new one stays untouched: the
-  // editor is spared an edit, and the lines keep their own bytes.
-  bool same = fresh.size() == static_cast<std::size_t>(proc.body - edit.first);
-  for (LineNumber line = edit.first; same && line < proc.body; ++line) {
-    same = lines.At(line) == fresh[static_cast<std::size_t>(line - edit.first)];
-  }
-  if (same) return edit;
+  // editor is spared an edit, and the lines keep their own bytes. The edit
+  // would leave the inserted lines, then the annotations.
+  bool same = true;
+  LineNumber line = edit.first;
+  const auto compare = [&](std::u16string_view fresh) {
+    same = same && line < proc.body && lines.At(line) == fresh;
+    ++line;
+    return same;
+  };
+  ForEachInsertedLine(text, compare);
+  for (const LineNumber annotation : annotations) compare(lines.At(annotation));
+  if (same && line == proc.body) return edit;
   edit.changes = true;
   // Annotations are directives for other tools, not comments: they stay, and
   // end up together right above the declaration. The runs between them go,
   // bottom up, so that the lines still to delete keep their numbers.
-  annotations.insert(annotations.begin(), edit.first - 1);
-  for (LineNumber end = proc.body; !annotations.empty(); annotations.pop_back()) {
-    const LineNumber runStart = annotations.back() + 1;
-    if (end > runStart) edit.deletions.push_back({runStart, end - runStart});
-    end = annotations.back();
+  edit.deletions.reserve(annotations.size() + 1);
+  LineNumber end = proc.body;
+  for (auto annotation = annotations.rbegin(); annotation != annotations.rend(); ++annotation) {
+    if (end > *annotation + 1) edit.deletions.push_back({*annotation + 1, end - *annotation - 1});
+    end = *annotation;
   }
+  if (end > edit.first) edit.deletions.push_back({edit.first, end - edit.first});
   // The empty line and the block in one insert.
-  edit.text = block ? u"\r\n" + *block : u"";
+  edit.text = std::move(text);
   return edit;
 }
 
@@ -211,9 +234,12 @@ void ApplyCommentEdit(CodeModule& module, const CommentEdit& edit) {
 }
 
 CommentEdit Commands::PlanProcComment(LeadingLines& lines, const ProcLines& proc, bool insert) {
-  if (!insert) return PlanCommentEdit(lines, proc, nullptr);
-  const std::u16string block = BuildProcComment(proc.name, lines.Declaration(proc.body), proc.kind, events_);
-  return PlanCommentEdit(lines, proc, &block);
+  if (!insert) return PlanCommentEdit(lines, proc, {});
+  // The block goes straight after the empty line's CR LF, in the one string
+  // the edit inserts.
+  std::u16string text = u"\r\n";
+  AppendProcComment(text, proc.name, lines.Declaration(proc.body), proc.kind, events_);
+  return PlanCommentEdit(lines, proc, std::move(text));
 }
 
 LineNumber Commands::EditProcComment(CodeModule& module, const ProcLines& proc, bool insert) {

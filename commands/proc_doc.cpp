@@ -62,9 +62,12 @@ std::optional<ParamMatch> MatchParam(const DocTag& tag, const std::vector<std::u
 ProcDoc ReadProcDoc(CodeModule& module, const ProcLines& proc) {
   ProcDoc doc;
   doc.proc = proc;
-  doc.declaration = ProcDeclarationAt(module, proc.body);
-  doc.first = CommentStartLine(module, proc);
-  for (LineNumber line = doc.first; line < proc.body; ++line) doc.lines.push_back(module.Lines(line, 1));
+  // One read of the procedure's lines for the declaration, the comment's
+  // first line and its lines.
+  LeadingLines lines(module, proc);
+  doc.declaration = lines.Declaration(proc.body);
+  doc.first = CommentStartLine(lines, proc);
+  for (LineNumber line = doc.first; line < proc.body; ++line) doc.lines.emplace_back(lines.At(line));
   doc.block = FindLastDocBlock(doc.lines);
   if (doc.block && std::any_of(doc.block->tags.begin(), doc.block->tags.end(), IsModuleNameTag)) {
     doc.block.reset();

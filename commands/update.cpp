@@ -195,11 +195,12 @@ namespace {
 
 // A block as insert writes it, nothing of the user's in it: its template
 // lines, a summary of "." or the event's, bare tags.
-bool IsBareBlock(const Lines& lines, std::u16string_view procName, const EventTable& events) {
+bool IsBareBlock(const std::vector<std::u16string_view>& lines, std::u16string_view procName,
+                 const EventTable& events) {
   if (lines.size() < 3 || lines.front() != u"'/**" || lines.back() != u"' */") return false;
   if (lines[1] != u"' * ." && lines[1] != u"' * " + events.GetProcSummary(procName) + u".") return false;
   for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
-    const std::u16string& line = lines[i];
+    const std::u16string_view line = lines[i];
     if (line == u"' * @return ") continue;
     bool bare = false;
     for (const std::u16string_view prefix : {u"' * @param ", u"' * Getter: ", u"' * Setter: "}) {
@@ -216,14 +217,20 @@ std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, Line
                                                         const EventTable& events) {
   std::vector<HandWrittenComment> found;
   auto look = [&](const ProcLines& proc) {
-    const LineNumber first = CommentStartLine(module, proc);
-    Lines comments;
+    // A procedure that starts at its declaration has nothing above it.
+    if (proc.start == proc.body) return;
+    // One read of the procedure's lines serves both the comment's first
+    // line and its lines.
+    LeadingLines lines(module, proc);
+    const LineNumber first = CommentStartLine(lines, proc);
+    std::vector<std::u16string_view> comments;
     LineNumber firstComment = 0;
     for (LineNumber l = first; l < proc.body; ++l) {
-      std::u16string text = module.Lines(l, 1);
-      if (TrimSpaces(text).empty() || IsAnnotationLine(text)) continue;
+      const std::u16string_view text = lines.At(l);
+      const bool onlySpaces = text.find_first_not_of(u' ') == std::u16string_view::npos;
+      if (onlySpaces || IsAnnotationLine(text)) continue;
       if (!firstComment) firstComment = l;
-      comments.push_back(std::move(text));
+      comments.push_back(text);
     }
     if (!comments.empty() && !IsBareBlock(comments, proc.name, events)) {
       found.push_back({firstComment, static_cast<LineNumber>(comments.size()), proc.name});

@@ -1,5 +1,7 @@
 #include "engine/comment_block.h"
 
+#include <vector>
+
 #include "engine/declaration.h"
 
 namespace tamvo {
@@ -9,44 +11,46 @@ void AppendLine(std::u16string& block, std::u16string_view line) {
   block += line;
 }
 
-namespace {
-
-// A line of two parts, appended in place: no temporary string for the line.
-void AppendLineOfParts(std::u16string& block, std::u16string_view head, std::u16string_view tail) {
-  AppendLine(block, head);
-  block += tail;
-}
-
-}  // namespace
-
 std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration, ProcKind kind,
                                 const EventTable& events) {
   std::u16string block;
-  block.reserve(128);
-  block = u"'/**";
-  AppendLineOfParts(block, u"' * ", events.GetProcSummary(procName));
-  block += u'.';
+  AppendProcComment(block, procName, declaration, kind, events);
+  return block;
+}
+
+void AppendProcComment(std::u16string& text, std::u16string_view procName, std::u16string_view declaration,
+                       ProcKind kind, const EventTable& events) {
+  // Read the parameters first: a declaration that can't be read gives no
+  // block at all.
+  std::vector<std::u16string> names;
+  if (kind == ProcKind::Proc) names = GetParamNames(declaration);
+  const std::u16string summary = events.GetProcSummary(procName);
+  // Most blocks are a handful of short lines: room for them at once.
+  text.reserve(text.size() + 64 + summary.size() + 16 * names.size());
+  text += u"'/**\r\n' * ";
+  text += summary;
+  text += u'.';
   switch (kind) {
-    case ProcKind::Proc: {
-      // Read the parameters first: a declaration that can't be read gives no
-      // block at all.
-      const auto names = GetParamNames(declaration);
-      if (IsFunctionDeclaration(declaration)) AppendLine(block, u"' * @return ");
-      for (const auto& name : names) AppendLineOfParts(block, u"' * @param ", name);
+    case ProcKind::Proc:
+      if (IsFunctionDeclaration(declaration)) text += u"\r\n' * @return ";
+      for (const auto& name : names) {
+        text += u"\r\n' * @param ";
+        text += name;
+      }
       break;
-    }
     case ProcKind::Let:
     case ProcKind::Set:
-      AppendLineOfParts(block, u"' * Setter: ", procName);
+      text += u"\r\n' * Setter: ";
+      text += procName;
       break;
     case ProcKind::Get:
-      AppendLineOfParts(block, u"' * Getter: ", procName);
+      text += u"\r\n' * Getter: ";
+      text += procName;
       break;
     default:
       break;
   }
-  AppendLine(block, u"' */");
-  return block;
+  text += u"\r\n' */";
 }
 
 }  // namespace tamvo

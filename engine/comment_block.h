@@ -24,5 +24,10 @@ void AppendLine(std::u16string& block, std::u16string_view line);
 // Throws Failure when the parameter list of a Sub or Function can't be read.
 std::u16string BuildProcComment(std::u16string_view procName, std::u16string_view declaration, ProcKind kind,
                                 const EventTable& events);
+// The same block appended to text, with no string of its own: callers that
+// put it after other lines build it in place. text is left as it was when
+// this throws.
+void AppendProcComment(std::u16string& text, std::u16string_view procName, std::u16string_view declaration,
+                       ProcKind kind, const EventTable& events);
 
 }  // namespace tamvo

@@ -97,6 +97,7 @@ std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
   if (close == open + 1) return names;
   std::size_t begin = open + 1;
   commas.push_back(close);
+  names.reserve(commas.size());
   for (const std::size_t end : commas) {
     names.push_back(ParamName({declaration.substr(begin, end - begin), code, begin}));
     begin = end + 1;

@@ -94,8 +94,11 @@ void EventTable::ReleaseEventTable() noexcept {
 
 std::u16string EventTable::GetProcSummary(std::u16string_view procName) const noexcept {
   try {
+    // A name without "_" names no event, and its object and description are
+    // both empty: most procedures are spared the lookup.
+    if (!eventTableReady_ || !eventSummaryTable_ || procName.find(u'_') == std::u16string_view::npos)
+      return {};
     const std::u16string event = GetEventName(procName);
-    if (!eventTableReady_ || !eventSummaryTable_) return {};
     const auto row = eventSummaryTable_->find(event);
     const std::u16string description = row == eventSummaryTable_->end() ? u"" : row->second;
     return TrimSpaces(GetObjectName(procName) + u" " + description);
