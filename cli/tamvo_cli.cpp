@@ -310,22 +310,35 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
 
 // Writes the result where the request says. Standard output is checked to
 // the last byte: "tamvo ... > tmp && mv tmp f" must not replace a module by
-// a part of it.
+// a part of it. To standard output and for --check the result goes a piece
+// at a time, compared with the bytes read as it goes: a large module is not
+// held twice.
 Outcome Deliver(const std::string& name, const std::string& shownName, const std::string& before,
-                const std::string& after, const std::optional<FileIdentity>& identity, const Request& request,
+                const ModuleFile& file, const std::optional<FileIdentity>& identity, const Request& request,
                 const CliEnvironment& env) {
-  if (!request.inPlace && !request.check) {
+  bool changed = false;
+  if (request.inPlace) {
+    const std::string after = file.Serialize();
+    changed = after != before;
+    if (changed) WriteFileAtomically(name, after, identity);
+  } else {
+    const bool toOutput = !request.check;
+    std::size_t at = 0;
     errno = 0;
-    env.out << after << std::flush;
-    if (!env.out) {
+    file.Serialize([&](std::string_view piece) {
+      if (toOutput) env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+      changed = changed || std::string_view(before).substr(at, piece.size()) != piece;
+      at += piece.size();
+    });
+    changed = changed || at != before.size();
+    if (toOutput && !(env.out << std::flush)) {
       const int error = errno;
       env.err << "tamvo: " << kStandardOutputName << ": can't write"
               << (error != 0 ? std::string(": ") + std::strerror(error) : "") << '\n';
       return Outcome::Failed;
     }
   }
-  if (after == before) return Outcome::Unchanged;
-  if (request.inPlace) WriteFileAtomically(name, after, identity);
+  if (!changed) return Outcome::Unchanged;
   if (request.check) env.err << "tamvo: " << shownName << ": would change\n";
   return Outcome::Changed;
 }
@@ -362,7 +375,7 @@ Outcome ProcessFile(const std::string& name, const Request& request, const Event
       for (const auto& failure : failures) fail(failure);
       return Outcome::Failed;
     }
-    return Deliver(name, shownName, *bytes, file.Serialize(), identity, request, env);
+    return Deliver(name, shownName, *bytes, file, identity, request, env);
   } catch (const Failure& failure) {
     return fail(failure.Description());
   } catch (const std::bad_alloc&) {

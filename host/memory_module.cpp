@@ -32,37 +32,23 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 
 MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16string> lines)
     : componentName_(std::move(componentName)) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size();
-  LoadedLines loaded{std::make_unique_for_overwrite<char16_t[]>(size), {}};
-  loaded.lines.reserve(lines.size());
-  std::size_t used = 0;
-  for (const auto& line : lines) {
-    std::copy(line.begin(), line.end(), loaded.text.get() + used);
-    loaded.lines.emplace_back(loaded.text.get() + used, line.size());
-    used += line.size();
-  }
-  Keep(std::move(loaded));
-}
-
-MemoryModule::MemoryModule(std::u16string componentName, LoadedLines loaded)
-    : componentName_(std::move(componentName)) {
-  Keep(std::move(loaded));
-}
-
-void MemoryModule::Keep(LoadedLines loaded) {
-  if (loaded.lines.size() >= std::numeric_limits<LineId>::max()) {
-    throw Failure(u"a module of more than 4,294,967,294 lines is too long");
-  }
-  lines_.Reserve(loaded.lines.size());
-  for (const auto line : loaded.lines) lines_.PushBack(NewLine(line));
-  loaded.lines.clear();
-  loaded.lines.shrink_to_fit();
-  blocks_.push_back({std::move(loaded.text), 0, 0});
+  lines_.Reserve(lines.size());
+  for (const auto& line : lines) lines_.PushBack(NewLine({Keep(line), line.size()}));
   index_.Rebuild(Source(), Count());
 }
 
-const char16_t* MemoryModule::Keep(std::u16string_view text) {
+MemoryModule::MemoryModule(std::u16string componentName, LoadedBytes loaded)
+    : componentName_(std::move(componentName)),
+      bytes_(std::move(loaded.owner)),
+      decoder_(std::move(loaded.decoder)) {
+  lines_.Reserve(loaded.lines.size());
+  for (const auto line : loaded.lines) lines_.PushBack(NewRawLine(line));
+  loaded.lines.clear();
+  loaded.lines.shrink_to_fit();
+  index_.Rebuild(Source(), Count());
+}
+
+const char16_t* MemoryModule::Keep(std::u16string_view text) const {
   // Blocks of 32,768 characters (64 KiB); a longer line gets one of its own.
   constexpr std::size_t kBlockSize = 1 << 15;
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < text.size()) {
@@ -80,12 +66,52 @@ MemoryModule::Line MemoryModule::NewLine(std::u16string_view text) {
   if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
     throw Failure(u"a line of more than 4,294,967,295 characters is too long");
   }
-  if (nextId_ == std::numeric_limits<LineId>::max()) throw Failure(u"too many lines were inserted");
-  return {text.data(), static_cast<std::uint32_t>(text.size()), nextId_++};
+  // Ids take 31 bits of a line.
+  if (nextId_ == (LineId{1} << 31) - 1) throw Failure(u"too many lines were loaded or inserted");
+  Line line;
+  line.data = text.data();
+  line.size = static_cast<std::uint32_t>(text.size());
+  line.id = nextId_++;
+  return line;
+}
+
+MemoryModule::Line MemoryModule::NewRawLine(std::string_view bytes) {
+  Line line = NewLine({static_cast<const char16_t*>(nullptr), bytes.size()});
+  line.data = bytes.data();
+  line.raw = 1;
+  return line;
+}
+
+std::u16string_view MemoryModule::Peek(const Line& line) const {
+  if (!line.raw) return {static_cast<const char16_t*>(line.data), line.size};
+  scratch_.clear();
+  AppendText(line, scratch_);
+  return scratch_;
+}
+
+void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
+  if (!line.raw) {
+    text.append(static_cast<const char16_t*>(line.data), line.size);
+    return;
+  }
+  decoder_->DecodeTo({static_cast<const char*>(line.data), line.size}, text);
+}
+
+std::u16string_view MemoryModule::LineText(LineNumber number) const {
+  Line& line = lines_[static_cast<std::size_t>(number - 1)];
+  if (line.raw) {
+    // Decoded once and kept, for the view to stay valid.
+    const std::u16string_view text = Peek(line);
+    line.data = Keep(text);
+    line.size = static_cast<std::uint32_t>(text.size());
+    line.raw = 0;
+  }
+  return {static_cast<const char16_t*>(line.data), line.size};
 }
 
 ProcIndex::LineSource MemoryModule::Source() const {
-  return [this](LineNumber line) -> std::u16string_view { return lines_[line - 1].Text(); };
+  // The index looks at a line and moves on: raw lines need not be kept decoded.
+  return [this](LineNumber line) -> std::u16string_view { return Peek(lines_[line - 1]); };
 }
 
 LineNumber MemoryModule::CountOfLines() { return Count(); }
@@ -103,10 +129,10 @@ std::u16string MemoryModule::Join(LineNumber first, LineNumber end) const {
   std::size_t size = 0;
   for (LineNumber line = first; line < end; ++line) size += lines_[line - 1].size + 2;
   std::u16string text;
-  text.reserve(size);
+  text.reserve(size);  // a raw line has at least as many bytes as characters
   for (LineNumber line = first; line < end; ++line) {
     if (line > first) text += u"\r\n";
-    text += lines_[line - 1].Text();
+    AppendText(lines_[line - 1], text);
   }
   return text;
 }
@@ -143,7 +169,7 @@ void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
   if (count == 0) return;
   bool standalone = true;
   for (LineNumber line = startLine; standalone && line < startLine + count; ++line) {
-    standalone = ProcIndex::Standalone(lines_[line - 1].Text());
+    standalone = ProcIndex::Standalone(Peek(lines_[line - 1]));
   }
   lines_.Erase(static_cast<std::size_t>(startLine - 1), static_cast<std::size_t>(count));
   index_.Update(Source(), Count(), startLine, -count, standalone);

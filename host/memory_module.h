@@ -18,12 +18,23 @@ namespace tamvo {
 // lines; a final line end adds no empty line after it.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
-// The lines of a module as it loads: their text back to back in one buffer,
-// each line a view of it. A module takes the buffer over rather than copying
-// every line into a string of its own.
-struct LoadedLines {
-  std::unique_ptr<char16_t[]> text;
-  std::vector<std::u16string_view> lines;  // views of text
+// Reads the bytes of a line as text, in the encoding of the file they came
+// from. A module loaded from bytes decodes a line only when its text is
+// asked for: most lines of a large module are never read but by the
+// procedure index, and they need not be held twice.
+class LineDecoder {
+ public:
+  virtual ~LineDecoder() = default;
+  // Appends the line's text; throws Failure for bytes it can't read.
+  virtual void DecodeTo(std::string_view bytes, std::u16string& text) = 0;
+};
+
+// The lines of a module as it loads from a file: views of the file's bytes,
+// kept alive by owner, read by decoder.
+struct LoadedBytes {
+  std::shared_ptr<const std::string> owner;
+  std::vector<std::string_view> lines;
+  std::unique_ptr<LineDecoder> decoder;
 };
 
 class MemoryModule : public CodeModule {
@@ -33,7 +44,7 @@ class MemoryModule : public CodeModule {
   using LineId = std::uint32_t;
 
   explicit MemoryModule(std::u16string componentName, std::vector<std::u16string> lines = {});
-  MemoryModule(std::u16string componentName, LoadedLines loaded);
+  MemoryModule(std::u16string componentName, LoadedBytes loaded);
 
   std::u16string ComponentName() override { return componentName_; }
   LineNumber CountOfLines() override;
@@ -55,33 +66,38 @@ class MemoryModule : public CodeModule {
   // from n on.
   LineId IdOfLine(LineNumber line) const;
   // Valid as long as the module lives, through any edit.
-  std::u16string_view LineText(LineNumber line) const { return lines_[line - 1].Text(); }
+  std::u16string_view LineText(LineNumber line) const;
   // The whole module, lines joined by CR LF.
   std::u16string Text() const;
 
  private:
-  // A line is a view of text the module keeps: 16 bytes, no allocation of
-  // its own, so that a module of a million lines loads and edits without a
-  // million strings.
+  // A line is a view of text the module keeps, or of the bytes it was
+  // loaded from until its text is first asked for: 16 bytes, no allocation
+  // of its own, so that a module of a million lines loads and edits without
+  // a million strings.
   struct Line {
-    const char16_t* text = nullptr;
-    std::uint32_t size = 0;
-    LineId id = 0;
-    std::u16string_view Text() const { return {text, size}; }
+    const void* data = nullptr;  // char16_t text, or the bytes when raw
+    std::uint32_t size = 0;      // in units of data
+    LineId id : 31 = 0;
+    LineId raw : 1 = 0;
   };
-  // Text of the module's lines, in blocks that never move: the first holds
-  // the lines as loaded, the later ones lines as inserted. Deleted lines
-  // leave their text behind until the module goes.
+  // Text of the module's lines, in blocks that never move: lines as
+  // inserted, and lines as decoded. Deleted lines leave their text behind
+  // until the module goes.
   struct Block {
     std::unique_ptr<char16_t[]> text;
     std::size_t size = 0;
     std::size_t used = 0;
   };
 
-  void Keep(LoadedLines loaded);
   // A copy of text in the blocks, for a line to view.
-  const char16_t* Keep(std::u16string_view text);
+  const char16_t* Keep(std::u16string_view text) const;
   Line NewLine(std::u16string_view text);
+  Line NewRawLine(std::string_view bytes);
+  // The line's text; a raw line is decoded into scratch, the view valid
+  // until the next call. For reads that look at a line and move on.
+  std::u16string_view Peek(const Line& line) const;
+  void AppendText(const Line& line, std::u16string& text) const;
 
   LineNumber Count() const { return static_cast<LineNumber>(lines_.size()); }
   // Lines first .. end - 1 joined by CR LF.
@@ -90,8 +106,13 @@ class MemoryModule : public CodeModule {
   ProcIndex::LineSource Source() const;
 
   std::u16string componentName_;
-  std::vector<Block> blocks_;
-  GapBuffer<Line> lines_;
+  // Decoding a line when it is read changes no line's text: the lines and
+  // blocks are mutable for it.
+  mutable std::vector<Block> blocks_;
+  mutable GapBuffer<Line> lines_;
+  std::shared_ptr<const std::string> bytes_;  // raw lines view them
+  std::unique_ptr<LineDecoder> decoder_;
+  mutable std::u16string scratch_;
   ProcIndex index_;
   LineId nextId_ = 0;
   std::weak_ptr<tamvo::CodePane> pane_;

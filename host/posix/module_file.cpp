@@ -38,8 +38,6 @@ std::u16string_view FirstWord(std::u16string_view line) {
   return line.substr(start, end - start);
 }
 
-bool IsAttributeLine(std::u16string_view line) { return StartsWithIgnoreCase(line, u"Attribute "); }
-
 // Object = "{GUID}#2.0#0"; "MSCOMCTL.OCX": a control library that a VB6 form
 // uses, named between its VERSION line and its Begin block.
 bool IsObjectLine(std::u16string_view line) {
@@ -80,7 +78,8 @@ ModuleFile ModuleFile::Parse(std::shared_ptr<const std::string> bytes, std::u16s
   file.bytes_ = std::move(bytes);
   file.SniffEncoding(choice);
   const auto lines = file.SplitLines();
-  file.SetHiddenLinesAside(lines, file.DecodeLines(lines, choice), stem);
+  file.CheckLinesDecode(lines, choice);
+  file.SetHiddenLinesAside(lines, stem);
   return file;
 }
 
@@ -164,81 +163,77 @@ std::string_view ModuleFile::EndOf(PhysicalLine line) const {
   return text_.substr(at, text_[at] == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n' ? 2 : 1);
 }
 
-LoadedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const {
-  auto decodeLines = [&](const std::string& encoding) {
+void ModuleFile::CheckLinesDecode(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const {
+  auto check = [&](const std::string& encoding) {
     CodePage codePage(encoding);
-    // One buffer for all of the text. A byte gives at most one UTF-16 unit
-    // in the encodings modules use; should one give more, the buffer grows.
-    std::size_t capacity = text_.size();
-    auto text = std::make_unique_for_overwrite<char16_t[]>(capacity);
-    std::size_t used = 0;
-    std::vector<std::uint32_t> sizes;
-    sizes.reserve(lines.size());
-    auto makeRoom = [&](std::size_t size) {
-      if (capacity - used >= size) return;
-      capacity = std::max(2 * capacity, used + size);
-      auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
-      std::copy(text.get(), text.get() + used, grown.get());
-      text = std::move(grown);
-    };
-    std::u16string decoded;
+    // The lines are decoded when they are read; here the whole text is only
+    // checked, at once. Only when it fails are the lines tried one by one,
+    // for the number of the first that fails.
+    if (codePage.AsciiIsItself() && IsAscii(text_)) return;
+    if (codePage.Reads(text_)) return;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      const std::string_view bytes = TextOf(lines[i]);
-      // Most lines are ASCII, which every encoding here writes as itself:
-      // widened in place, without a converter or a string of their own.
-      if (codePage.AsciiIsItself() && IsAscii(bytes)) {
-        makeRoom(bytes.size());
-        std::transform(bytes.begin(), bytes.end(), text.get() + used,
-                       [](char c) { return static_cast<char16_t>(c); });
-        used += bytes.size();
-        sizes.push_back(static_cast<std::uint32_t>(bytes.size()));
-        continue;
-      }
       try {
-        decoded = codePage.Decode(bytes);
+        codePage.Decode(TextOf(lines[i]));
       } catch (const Failure& failure) {
         throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
       }
-      makeRoom(decoded.size());
-      std::copy(decoded.begin(), decoded.end(), text.get() + used);
-      used += decoded.size();
-      sizes.push_back(static_cast<std::uint32_t>(decoded.size()));
     }
-    LoadedLines loaded{std::move(text), {}};
-    loaded.lines.reserve(lines.size());
-    std::size_t at = 0;
-    for (const auto size : sizes) {
-      loaded.lines.emplace_back(loaded.text.get() + at, size);
-      at += size;
-    }
-    return loaded;
   };
   try {
-    return decodeLines(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
+    check(EncodingName());
   } catch (const Failure&) {
     // A file that the code page can't read but that is UTF-8 except for
     // surrogates written as UTF-8 (as some tools write a lone one) was meant
     // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
     if (choice == EncodingChoice::Detect && encoding_ == FileEncoding::Legacy &&
         IsUtf8ButForSurrogates(text_))
-      decodeLines("UTF-8");
+      check("UTF-8");
     throw;
   }
 }
 
-void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, LoadedLines texts,
-                                     std::u16string_view stem) {
+namespace {
+
+// Reads the lines of a module in the file's encoding.
+class CodePageDecoder : public LineDecoder {
+ public:
+  explicit CodePageDecoder(const std::string& encoding) : codePage_(encoding) {}
+  void DecodeTo(std::string_view bytes, std::u16string& text) override { codePage_.DecodeTo(bytes, text); }
+
+ private:
+  CodePage codePage_;
+};
+
+// "Attribute " in any letter case. Its bytes are ASCII, which in the
+// encodings of modules never stands for part of another character, so the
+// bytes tell as well as the text.
+bool IsAttributeLine(std::string_view bytes) {
+  constexpr std::string_view kAttribute = "attribute ";
+  if (bytes.size() < kAttribute.size()) return false;
+  for (std::size_t i = 0; i < kAttribute.size(); ++i) {
+    const char c = bytes[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kAttribute[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::u16string_view stem) {
+  CodePage codePage(EncodingName());
   std::u16string componentName(stem);
-  std::vector<std::u16string_view> moduleLines;
+  std::vector<std::string_view> moduleLines;
   moduleLines.reserve(lines.size());
   loaded_.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
   std::size_t blockStart = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::u16string_view text = texts.lines[i];
+    const std::string_view bytes = TextOf(lines[i]);
     bool hidden = false;
+    // The lines of the header are few: they are read as text.
     if (inHeader) {
+      const std::u16string text = codePage.Decode(bytes);
       const auto word = FirstWord(text);
       if (blockDepth > 0) {
         hidden = true;
@@ -250,24 +245,27 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Loa
         hidden = true;
         blockDepth = 1;
         blockStart = i;
-      } else if (IsAttributeLine(text)) {
+      } else if (IsAttributeLine(bytes)) {
         hidden = true;
       } else {
         inHeader = false;
       }
     } else {
-      hidden = IsAttributeLine(text);
+      hidden = IsAttributeLine(bytes);
     }
 
     if (hidden) {
-      if (IsAttributeLine(text) && !VbName(text).empty()) componentName = VbName(text);
+      if (IsAttributeLine(bytes)) {
+        const std::u16string name = VbName(codePage.Decode(bytes));
+        if (!name.empty()) componentName = name;
+      }
       if (loaded_.empty()) {
         hiddenAbove_.push_back(lines[i]);
       } else {
         hiddenBelow_.push_back({loaded_.size() - 1, lines[i]});
       }
     } else {
-      moduleLines.push_back(text);
+      moduleLines.push_back(bytes);
       loaded_.push_back(lines[i]);
     }
   }
@@ -279,8 +277,9 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Loa
   }
   fileLineCount_ = static_cast<LineNumber>(lines.size());
   loaded_.shrink_to_fit();
-  texts.lines = std::move(moduleLines);
-  module_ = std::make_shared<MemoryModule>(std::move(componentName), std::move(texts));
+  module_ = std::make_shared<MemoryModule>(
+      std::move(componentName),
+      LoadedBytes{bytes_, std::move(moduleLines), std::make_unique<CodePageDecoder>(EncodingName())});
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
@@ -322,18 +321,40 @@ std::size_t ModuleFile::FileLineOf(const HiddenLine& hidden, std::size_t index) 
 }
 
 std::string ModuleFile::Serialize() const {
+  std::string bytes;
+  Serialize([&](std::string_view piece) { bytes += piece; });
+  return bytes;
+}
+
+void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) const {
   CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
-  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
-  // Room for the most the result can take, reserved once: the old bytes,
-  // each new line at three bytes a character (no encoding here takes more)
-  // with its line end, and a CR that a lone CR may gain. Pages reserved but
-  // never written cost no memory; growing and copying would.
   MemoryModule& module = *module_;
-  std::size_t most = bytes_->size() + kByteOrderMark.size();
+  // Whatever can fail fails before the first piece: a new line with a
+  // character the encoding lacks.
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    most += 1 + (module.IdOfLine(line) < loaded_.size() ? 0 : 3 * module.LineText(line).size() + 2);
+    if (module.IdOfLine(line) < loaded_.size()) continue;
+    const std::u16string_view text = module.LineText(line);
+    if (codePage.AsciiIsItself() &&
+        std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+      continue;
+    }
+    try {
+      codePage.Encode(text);
+    } catch (const Failure& failure) {
+      throw Failure(failure.Description() + u", the encoding of this file");
+    }
   }
-  bytes.reserve(most);
+  // The pieces are taken from one buffer, handed on whenever it holds
+  // kPiece bytes: small enough to stay in the cache, and a large module
+  // isn't held twice.
+  constexpr std::size_t kPiece = 1 << 16;
+  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
+  bytes.reserve(2 * kPiece);
+  auto handOn = [&] {
+    if (bytes.size() < kPiece) return;
+    sink(bytes);
+    bytes.clear();
+  };
   // A line's end is written when the next line comes: lines of a file with
   // mixed line ends can meet through an edit, and a lone CR before an empty
   // line that ends in LF would read back as one CR LF, losing the empty
@@ -346,15 +367,14 @@ std::string ModuleFile::Serialize() const {
     pendingEnd = end;
     first = false;
   };
-  auto write = [&](std::string_view text, std::string_view end) {
-    endLine(text.empty(), end);
+  auto write = [&](PhysicalLine line) {
+    const std::string_view text = TextOf(line);
+    endLine(text.empty(), EndOf(line));
     bytes += text;
-  };
-  auto writeAll = [&](const std::vector<PhysicalLine>& lines) {
-    for (const auto& line : lines) write(TextOf(line), EndOf(line));
+    handOn();
   };
 
-  writeAll(hiddenAbove_);
+  for (const auto& line : hiddenAbove_) write(line);
   // Hidden lines below a deleted line move down to just above the next
   // loaded line that stayed, so nothing hidden is ever lost.
   // Loaded lines keep their order through edits, so one pass over the
@@ -362,28 +382,25 @@ std::string ModuleFile::Serialize() const {
   std::size_t nextHidden = 0;
   auto writeHiddenBelowUpTo = [&](std::size_t id) {
     for (; nextHidden < hiddenBelow_.size() && hiddenBelow_[nextHidden].below <= id; ++nextHidden) {
-      write(TextOf(hiddenBelow_[nextHidden].line), EndOf(hiddenBelow_[nextHidden].line));
+      write(hiddenBelow_[nextHidden].line);
     }
   };
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
     if (id < loaded_.size()) {
       if (id > 0) writeHiddenBelowUpTo(id - 1);
-      write(TextOf(loaded_[id]), EndOf(loaded_[id]));
+      write(loaded_[id]);
       writeHiddenBelowUpTo(id);
     } else {
-      try {
-        const std::u16string_view text = module.LineText(line);
-        endLine(text.empty(), defaultEnd_);
-        codePage.EncodeTo(text, bytes);
-      } catch (const Failure& failure) {
-        throw Failure(failure.Description() + u", the encoding of this file");
-      }
+      const std::u16string_view text = module.LineText(line);
+      endLine(text.empty(), defaultEnd_);
+      codePage.EncodeTo(text, bytes);
+      handOn();
     }
   }
   writeHiddenBelowUpTo(loaded_.size());
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
-  return bytes;
+  if (!bytes.empty()) sink(bytes);
 }
 
 }  // namespace tamvo

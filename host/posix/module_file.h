@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,9 @@ class ModuleFile {
   // The file's bytes with the module as it is now. Throws Failure when new
   // text holds characters the file's encoding can't hold.
   std::string Serialize() const;
+  // The same bytes handed to sink a piece at a time, so that a large module
+  // is never held twice; any failure comes before the first piece.
+  void Serialize(const std::function<void(std::string_view)>& sink) const;
 
  private:
   // A line of the file: where its bytes start after the byte order mark,
@@ -97,11 +101,11 @@ class ModuleFile {
   // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
   // character, so the bytes can be split before they are decoded.
   std::vector<PhysicalLine> SplitLines();
-  // Every line's text, back to back; a line that doesn't decode fails.
-  LoadedLines DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
+  // Fails, naming the first such line, when a line doesn't decode.
+  void CheckLinesDecode(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
   // Puts the lines the editor hides aside and makes the module of the rest.
-  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, LoadedLines texts,
-                           std::u16string_view stem);
+  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::u16string_view stem);
+  std::string EncodingName() const { return encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8"; }
 
   // The bytes as read, shared by copies of this file so that views stay valid.
   std::shared_ptr<const std::string> bytes_;
