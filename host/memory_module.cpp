@@ -98,15 +98,21 @@ void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
 }
 
 std::u16string_view MemoryModule::LineText(LineNumber number) const {
-  Line& line = lines_[static_cast<std::size_t>(number - 1)];
-  if (line.raw) {
-    // Decoded once and kept, for the view to stay valid.
+  const Line& line = lines_[static_cast<std::size_t>(number - 1)];
+  if (!line.raw) return {static_cast<const char16_t*>(line.data), line.size};
+  // Decoded once and kept, for the view to stay valid.
+  auto [kept, added] = decoded_.try_emplace(line.id);
+  if (added) {
     const std::u16string_view text = Peek(line);
-    line.data = Keep(text);
-    line.size = static_cast<std::uint32_t>(text.size());
-    line.raw = 0;
+    kept->second = {Keep(text), text.size()};
   }
-  return {static_cast<const char16_t*>(line.data), line.size};
+  return kept->second;
+}
+
+std::string_view MemoryModule::RawBytes(LineNumber number) const {
+  const Line& line = lines_[static_cast<std::size_t>(number - 1)];
+  if (!line.raw) return {};
+  return {static_cast<const char*>(line.data), line.size};
 }
 
 ProcIndex::LineSource MemoryModule::Source() const {

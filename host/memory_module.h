@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/code_module.h"
@@ -67,6 +68,8 @@ class MemoryModule : public CodeModule {
   LineId IdOfLine(LineNumber line) const;
   // Valid as long as the module lives, through any edit.
   std::u16string_view LineText(LineNumber line) const;
+  // The bytes a line loaded from bytes was read from; empty for any other.
+  std::string_view RawBytes(LineNumber line) const;
   // The whole module, lines joined by CR LF.
   std::u16string Text() const;
 
@@ -82,7 +85,7 @@ class MemoryModule : public CodeModule {
     LineId raw : 1 = 0;
   };
   // Text of the module's lines, in blocks that never move: lines as
-  // inserted, and lines as decoded. Deleted lines leave their text behind
+  // inserted, and raw lines as LineText decoded them. Deleted lines leave their text behind
   // until the module goes.
   struct Block {
     std::unique_ptr<char16_t[]> text;
@@ -113,6 +116,9 @@ class MemoryModule : public CodeModule {
   std::shared_ptr<const std::string> bytes_;  // raw lines view them
   std::unique_ptr<LineDecoder> decoder_;
   mutable std::u16string scratch_;
+  // Raw lines whose text was asked for by LineText, decoded: few, so the
+  // lines themselves stay views of their bytes, for whoever loaded them.
+  mutable std::unordered_map<LineId, std::u16string_view> decoded_;
   ProcIndex index_;
   LineId nextId_ = 0;
   std::weak_ptr<tamvo::CodePane> pane_;

@@ -224,7 +224,6 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
   std::u16string componentName(stem);
   std::vector<std::string_view> moduleLines;
   moduleLines.reserve(lines.size());
-  loaded_.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
   std::size_t blockStart = 0;
@@ -259,14 +258,14 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
         const std::u16string name = VbName(codePage.Decode(bytes));
         if (!name.empty()) componentName = name;
       }
-      if (loaded_.empty()) {
+      if (loadedCount_ == 0) {
         hiddenAbove_.push_back(lines[i]);
       } else {
-        hiddenBelow_.push_back({loaded_.size() - 1, lines[i]});
+        hiddenBelow_.push_back({loadedCount_ - 1, lines[i]});
       }
     } else {
       moduleLines.push_back(bytes);
-      loaded_.push_back(lines[i]);
+      ++loadedCount_;
     }
   }
   // A header block that never ends would hide the whole module, and text the
@@ -276,7 +275,6 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
                   u": the Begin block there has no End, so this is no exported module");
   }
   fileLineCount_ = static_cast<LineNumber>(lines.size());
-  loaded_.shrink_to_fit();
   module_ = std::make_shared<MemoryModule>(
       std::move(componentName),
       LoadedBytes{bytes_, std::move(moduleLines), std::make_unique<CodePageDecoder>(EncodingName())});
@@ -305,7 +303,7 @@ LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
 }
 
 LineNumber ModuleFile::FileLineOfModuleLine(LineNumber moduleLine) const {
-  if (moduleLine < 1 || static_cast<std::size_t>(moduleLine) > loaded_.size()) return moduleLine;
+  if (moduleLine < 1 || static_cast<std::size_t>(moduleLine) > loadedCount_) return moduleLine;
   // Line id moduleLine - 1 comes after the hidden lines below the lines above it.
   const auto id = static_cast<std::size_t>(moduleLine - 1);
   const auto hiddenAboveIt = std::partition_point(
@@ -332,7 +330,7 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
   // Whatever can fail fails before the first piece: a new line with a
   // character the encoding lacks.
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    if (module.IdOfLine(line) < loaded_.size()) continue;
+    if (module.IdOfLine(line) < loadedCount_) continue;
     const std::u16string_view text = module.LineText(line);
     if (codePage.AsciiIsItself() &&
         std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
@@ -387,9 +385,12 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
   };
   for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
     const auto id = module.IdOfLine(line);
-    if (id < loaded_.size()) {
+    if (id < loadedCount_) {
       if (id > 0) writeHiddenBelowUpTo(id - 1);
-      write(loaded_[id]);
+      // A line as loaded is still the view of its bytes in the file.
+      const std::string_view bytes = module.RawBytes(line);
+      write({static_cast<std::uint32_t>(bytes.data() - text_.data()),
+             static_cast<std::uint32_t>(bytes.size())});
       writeHiddenBelowUpTo(id);
     } else {
       const std::u16string_view text = module.LineText(line);
@@ -398,7 +399,7 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
       handOn();
     }
   }
-  writeHiddenBelowUpTo(loaded_.size());
+  writeHiddenBelowUpTo(loadedCount_);
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
   if (!bytes.empty()) sink(bytes);
 }

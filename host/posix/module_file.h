@@ -115,7 +115,7 @@ class ModuleFile {
   std::string defaultEnd_ = "\r\n";
   bool endsWithLineEnd_ = true;
   std::vector<PhysicalLine> hiddenAbove_;  // above the first module line
-  std::vector<PhysicalLine> loaded_;       // by line id
+  std::size_t loadedCount_ = 0;            // module lines as loaded: ids 0 .. loadedCount_ - 1
   std::vector<HiddenLine> hiddenBelow_;    // in the order of the file
   LineNumber fileLineCount_ = 0;
   std::shared_ptr<MemoryModule> module_;
