@@ -38,11 +38,17 @@ MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16str
 }
 
 MemoryModule::MemoryModule(std::u16string componentName, LoadedBytes loaded)
-    : componentName_(std::move(componentName)),
-      bytes_(std::move(loaded.owner)),
-      decoder_(std::move(loaded.decoder)) {
+    : componentName_(std::move(componentName)), bytes_(std::move(loaded.bytes)) {
+  if (loaded.text) blocks_.push_back({std::move(loaded.text), 0, 0});
   lines_.Reserve(loaded.lines.size());
-  for (const auto line : loaded.lines) lines_.PushBack(NewRawLine(line));
+  for (const auto& line : loaded.lines) {
+    if (!line.text.data()) {
+      lines_.PushBack(NewRawLine(line.bytes));
+      continue;
+    }
+    lines_.PushBack(NewLine(line.text));
+    bytesOfDecoded_.emplace_back(nextId_ - 1, line.bytes);
+  }
   loaded.lines.clear();
   loaded.lines.shrink_to_fit();
   index_.Rebuild(Source(), Count());
@@ -94,7 +100,12 @@ void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
     text.append(static_cast<const char16_t*>(line.data), line.size);
     return;
   }
-  decoder_->DecodeTo({static_cast<const char*>(line.data), line.size}, text);
+  // ASCII: each byte is its character.
+  const auto* bytes = static_cast<const char*>(line.data);
+  const std::size_t at = text.size();
+  text.resize(at + line.size);
+  std::transform(bytes, bytes + line.size, text.begin() + static_cast<std::ptrdiff_t>(at),
+                 [](char c) { return static_cast<char16_t>(c); });
 }
 
 std::u16string_view MemoryModule::LineText(LineNumber number) const {
@@ -111,8 +122,11 @@ std::u16string_view MemoryModule::LineText(LineNumber number) const {
 
 std::string_view MemoryModule::RawBytes(LineNumber number) const {
   const Line& line = lines_[static_cast<std::size_t>(number - 1)];
-  if (!line.raw) return {};
-  return {static_cast<const char*>(line.data), line.size};
+  if (line.raw) return {static_cast<const char*>(line.data), line.size};
+  const auto found = std::lower_bound(bytesOfDecoded_.begin(), bytesOfDecoded_.end(), line.id,
+                                      [](const auto& entry, LineId id) { return entry.first < id; });
+  if (found == bytesOfDecoded_.end() || found->first != line.id) return {};
+  return found->second;
 }
 
 ProcIndex::LineSource MemoryModule::Source() const {

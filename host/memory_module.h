@@ -19,23 +19,18 @@ namespace tamvo {
 // lines; a final line end adds no empty line after it.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
-// Reads the bytes of a line as text, in the encoding of the file they came
-// from. A module loaded from bytes decodes a line only when its text is
-// asked for: most lines of a large module are never read but by the
-// procedure index, and they need not be held twice.
-class LineDecoder {
- public:
-  virtual ~LineDecoder() = default;
-  // Appends the line's text; throws Failure for bytes it can't read.
-  virtual void DecodeTo(std::string_view bytes, std::u16string& text) = 0;
+// The lines of a module as it loads from a file. A line of plain ASCII
+// (most lines) is kept as the view of its bytes and widened whenever it is
+// read; any other line comes decoded. Most lines of a large module are read
+// by nothing but the procedure index, and need not be held twice.
+struct LoadedLine {
+  std::string_view bytes;
+  std::u16string_view text;  // the decoded text of a line not plain ASCII
 };
-
-// The lines of a module as it loads from a file: views of the file's bytes,
-// kept alive by owner, read by decoder.
 struct LoadedBytes {
-  std::shared_ptr<const std::string> owner;
-  std::vector<std::string_view> lines;
-  std::unique_ptr<LineDecoder> decoder;
+  std::shared_ptr<const std::string> bytes;  // what the lines' bytes view
+  std::unique_ptr<char16_t[]> text;          // what their texts view
+  std::vector<LoadedLine> lines;
 };
 
 class MemoryModule : public CodeModule {
@@ -74,10 +69,9 @@ class MemoryModule : public CodeModule {
   std::u16string Text() const;
 
  private:
-  // A line is a view of text the module keeps, or of the bytes it was
-  // loaded from until its text is first asked for: 16 bytes, no allocation
-  // of its own, so that a module of a million lines loads and edits without
-  // a million strings.
+  // A line is a view of text the module keeps, or of the ASCII bytes it
+  // was loaded from (raw): 16 bytes, no allocation of its own, so that a
+  // module of a million lines loads and edits without a million strings.
   struct Line {
     const void* data = nullptr;  // char16_t text, or the bytes when raw
     std::uint32_t size = 0;      // in units of data
@@ -85,7 +79,7 @@ class MemoryModule : public CodeModule {
     LineId raw : 1 = 0;
   };
   // Text of the module's lines, in blocks that never move: lines as
-  // inserted, and raw lines as LineText decoded them. Deleted lines leave their text behind
+  // inserted or loaded decoded, and raw lines as LineText widened them. Deleted lines leave their text behind
   // until the module goes.
   struct Block {
     std::unique_ptr<char16_t[]> text;
@@ -97,7 +91,7 @@ class MemoryModule : public CodeModule {
   const char16_t* Keep(std::u16string_view text) const;
   Line NewLine(std::u16string_view text);
   Line NewRawLine(std::string_view bytes);
-  // The line's text; a raw line is decoded into scratch, the view valid
+  // The line's text; a raw line is widened into scratch, the view valid
   // until the next call. For reads that look at a line and move on.
   std::u16string_view Peek(const Line& line) const;
   void AppendText(const Line& line, std::u16string& text) const;
@@ -114,9 +108,10 @@ class MemoryModule : public CodeModule {
   mutable std::vector<Block> blocks_;
   mutable GapBuffer<Line> lines_;
   std::shared_ptr<const std::string> bytes_;  // raw lines view them
-  std::unique_ptr<LineDecoder> decoder_;
+  // Lines loaded decoded, with the bytes they were read from: by id.
+  std::vector<std::pair<LineId, std::string_view>> bytesOfDecoded_;
   mutable std::u16string scratch_;
-  // Raw lines whose text was asked for by LineText, decoded: few, so the
+  // Raw lines whose text was asked for by LineText, widened: few, so the
   // lines themselves stay views of their bytes, for whoever loaded them.
   mutable std::unordered_map<LineId, std::u16string_view> decoded_;
   ProcIndex index_;

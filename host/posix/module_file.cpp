@@ -78,8 +78,7 @@ ModuleFile ModuleFile::Parse(std::shared_ptr<const std::string> bytes, std::u16s
   file.bytes_ = std::move(bytes);
   file.SniffEncoding(choice);
   const auto lines = file.SplitLines();
-  file.CheckLinesDecode(lines, choice);
-  file.SetHiddenLinesAside(lines, stem);
+  file.SetHiddenLinesAside(lines, file.DecodeLines(lines, choice), stem);
   return file;
 }
 
@@ -163,46 +162,67 @@ std::string_view ModuleFile::EndOf(PhysicalLine line) const {
   return text_.substr(at, text_[at] == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n' ? 2 : 1);
 }
 
-void ModuleFile::CheckLinesDecode(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const {
-  auto check = [&](const std::string& encoding) {
+ModuleFile::DecodedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines,
+                                                 EncodingChoice choice) const {
+  auto decode = [&](const std::string& encoding) {
     CodePage codePage(encoding);
-    // The lines are decoded when they are read; here the whole text is only
-    // checked, at once. Only when it fails are the lines tried one by one,
-    // for the number of the first that fails.
-    if (codePage.AsciiIsItself() && IsAscii(text_)) return;
-    if (codePage.Reads(text_)) return;
+    // Plain ASCII reads as itself: such lines stay bytes. The others go to
+    // the converter together, one LF after each, in one call: a call costs
+    // far more than the few bytes of a line.
+    std::vector<std::size_t> others;
+    std::string joined;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      try {
-        codePage.Decode(TextOf(lines[i]));
-      } catch (const Failure& failure) {
-        throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+      const std::string_view bytes = TextOf(lines[i]);
+      if (codePage.AsciiIsItself() && IsAscii(bytes)) continue;
+      others.push_back(i);
+      joined += bytes;
+      joined += '\n';
+    }
+    DecodedLines decoded;
+    decoded.lines.resize(lines.size());
+    if (others.empty()) return decoded;
+    std::u16string text;
+    try {
+      text = codePage.Decode(joined);
+    } catch (const Failure&) {
+    }
+    if (static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) != others.size()) {
+      // Line by line, then: the first line that fails is named.
+      text.clear();
+      for (const std::size_t i : others) {
+        try {
+          text += codePage.Decode(TextOf(lines[i]));
+        } catch (const Failure& failure) {
+          throw Failure(u"line " + FromUtf8(std::to_string(i + 1)) + u": " + failure.Description());
+        }
+        text += u'\n';
       }
     }
+    decoded.text = std::make_unique_for_overwrite<char16_t[]>(text.size());
+    std::copy(text.begin(), text.end(), decoded.text.get());
+    const std::u16string_view all(decoded.text.get(), text.size());
+    std::size_t at = 0;
+    for (const std::size_t i : others) {
+      const std::size_t end = all.find(u'\n', at);
+      decoded.lines[i] = all.substr(at, end - at);
+      at = end + 1;
+    }
+    return decoded;
   };
   try {
-    check(EncodingName());
+    return decode(EncodingName());
   } catch (const Failure&) {
     // A file that the code page can't read but that is UTF-8 except for
     // surrogates written as UTF-8 (as some tools write a lone one) was meant
     // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
     if (choice == EncodingChoice::Detect && encoding_ == FileEncoding::Legacy &&
         IsUtf8ButForSurrogates(text_))
-      check("UTF-8");
+      decode("UTF-8");
     throw;
   }
 }
 
 namespace {
-
-// Reads the lines of a module in the file's encoding.
-class CodePageDecoder : public LineDecoder {
- public:
-  explicit CodePageDecoder(const std::string& encoding) : codePage_(encoding) {}
-  void DecodeTo(std::string_view bytes, std::u16string& text) override { codePage_.DecodeTo(bytes, text); }
-
- private:
-  CodePage codePage_;
-};
 
 // "Attribute " in any letter case. Its bytes are ASCII, which in the
 // encodings of modules never stands for part of another character, so the
@@ -219,10 +239,16 @@ bool IsAttributeLine(std::string_view bytes) {
 
 }  // namespace
 
-void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::u16string_view stem) {
-  CodePage codePage(EncodingName());
+void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, DecodedLines decoded,
+                                     std::u16string_view stem) {
+  // The text of a line: decoded, or its ASCII bytes widened.
+  auto textOf = [&](std::size_t i) {
+    if (decoded.lines[i].data()) return std::u16string(decoded.lines[i]);
+    const std::string_view bytes = TextOf(lines[i]);
+    return std::u16string(bytes.begin(), bytes.end());
+  };
   std::u16string componentName(stem);
-  std::vector<std::string_view> moduleLines;
+  std::vector<LoadedLine> moduleLines;
   moduleLines.reserve(lines.size());
   bool inHeader = true;
   int blockDepth = 0;
@@ -232,7 +258,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
     bool hidden = false;
     // The lines of the header are few: they are read as text.
     if (inHeader) {
-      const std::u16string text = codePage.Decode(bytes);
+      const std::u16string text = textOf(i);
       const auto word = FirstWord(text);
       if (blockDepth > 0) {
         hidden = true;
@@ -255,7 +281,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
 
     if (hidden) {
       if (IsAttributeLine(bytes)) {
-        const std::u16string name = VbName(codePage.Decode(bytes));
+        const std::u16string name = VbName(textOf(i));
         if (!name.empty()) componentName = name;
       }
       if (loadedCount_ == 0) {
@@ -264,7 +290,7 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
         hiddenBelow_.push_back({loadedCount_ - 1, lines[i]});
       }
     } else {
-      moduleLines.push_back(bytes);
+      moduleLines.push_back({bytes, decoded.lines[i]});
       ++loadedCount_;
     }
   }
@@ -275,9 +301,10 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std
                   u": the Begin block there has no End, so this is no exported module");
   }
   fileLineCount_ = static_cast<LineNumber>(lines.size());
+  decoded.lines.clear();
+  decoded.lines.shrink_to_fit();
   module_ = std::make_shared<MemoryModule>(
-      std::move(componentName),
-      LoadedBytes{bytes_, std::move(moduleLines), std::make_unique<CodePageDecoder>(EncodingName())});
+      std::move(componentName), LoadedBytes{bytes_, std::move(decoded.text), std::move(moduleLines)});
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {

@@ -101,10 +101,16 @@ class ModuleFile {
   // Line ends are ASCII bytes, which neither UTF-8 nor cp932 uses inside a
   // character, so the bytes can be split before they are decoded.
   std::vector<PhysicalLine> SplitLines();
-  // Fails, naming the first such line, when a line doesn't decode.
-  void CheckLinesDecode(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
+  // The text of every line that is not plain ASCII, by line (the others
+  // are left empty); a line that doesn't decode fails, named.
+  struct DecodedLines {
+    std::unique_ptr<char16_t[]> text;
+    std::vector<std::u16string_view> lines;  // views of text
+  };
+  DecodedLines DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
   // Puts the lines the editor hides aside and makes the module of the rest.
-  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, std::u16string_view stem);
+  void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, DecodedLines decoded,
+                           std::u16string_view stem);
   std::string EncodingName() const { return encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8"; }
 
   // The bytes as read, shared by copies of this file so that views stay valid.
