@@ -33,20 +33,22 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 MemoryModule::MemoryModule(std::u16string componentName, std::vector<std::u16string> lines)
     : componentName_(std::move(componentName)) {
   lines_.Reserve(lines.size());
-  for (const auto& line : lines) lines_.PushBack(NewLine({Keep(line), line.size()}));
+  for (const auto& line : lines) lines_.PushBack(NewLine(text_.Add(line), line.size()));
   index_.Rebuild(Source(), Count());
 }
 
 MemoryModule::MemoryModule(std::u16string componentName, LoadedBytes loaded)
     : componentName_(std::move(componentName)), bytes_(std::move(loaded.bytes)) {
-  if (loaded.text) blocks_.push_back({std::move(loaded.text), 0, 0});
+  const char16_t* decoded = loaded.text.get();
+  const TextStore::Address decodedAt = loaded.text ? text_.Adopt(std::move(loaded.text), loaded.textSize) : 0;
   lines_.Reserve(loaded.lines.size());
   for (const auto& line : loaded.lines) {
     if (!line.text.data()) {
       lines_.PushBack(NewRawLine(line.bytes));
       continue;
     }
-    lines_.PushBack(NewLine(line.text));
+    lines_.PushBack(
+        NewLine(decodedAt + static_cast<TextStore::Address>(line.text.data() - decoded), line.text.size()));
     bytesOfDecoded_.emplace_back(nextId_ - 1, line.bytes);
   }
   loaded.lines.clear();
@@ -54,42 +56,27 @@ MemoryModule::MemoryModule(std::u16string componentName, LoadedBytes loaded)
   index_.Rebuild(Source(), Count());
 }
 
-const char16_t* MemoryModule::Keep(std::u16string_view text) const {
-  // Blocks of 32,768 characters (64 KiB); a longer line gets one of its own.
-  constexpr std::size_t kBlockSize = 1 << 15;
-  if (blocks_.empty() || blocks_.back().size - blocks_.back().used < text.size()) {
-    const std::size_t size = std::max(kBlockSize, text.size());
-    blocks_.push_back({std::make_unique_for_overwrite<char16_t[]>(size), size, 0});
-  }
-  Block& block = blocks_.back();
-  char16_t* kept = block.text.get() + block.used;
-  std::copy(text.begin(), text.end(), kept);
-  block.used += text.size();
-  return kept;
-}
-
-MemoryModule::Line MemoryModule::NewLine(std::u16string_view text) {
-  if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
+MemoryModule::Line MemoryModule::NewLine(TextStore::Address at, std::size_t size) {
+  if (size > std::numeric_limits<std::uint32_t>::max()) {
     throw Failure(u"a line of more than 4,294,967,295 characters is too long");
   }
   // Ids take 31 bits of a line.
   if (nextId_ == (LineId{1} << 31) - 1) throw Failure(u"too many lines were loaded or inserted");
   Line line;
-  line.data = text.data();
-  line.size = static_cast<std::uint32_t>(text.size());
+  line.at = at;
+  line.size = static_cast<std::uint32_t>(size);
   line.id = nextId_++;
   return line;
 }
 
 MemoryModule::Line MemoryModule::NewRawLine(std::string_view bytes) {
-  Line line = NewLine({static_cast<const char16_t*>(nullptr), bytes.size()});
-  line.data = bytes.data();
+  Line line = NewLine(static_cast<TextStore::Address>(bytes.data() - bytes_->data()), bytes.size());
   line.raw = 1;
   return line;
 }
 
 std::u16string_view MemoryModule::Peek(const Line& line) const {
-  if (!line.raw) return {static_cast<const char16_t*>(line.data), line.size};
+  if (!line.raw) return {text_.At(line.at), line.size};
   scratch_.clear();
   AppendText(line, scratch_);
   return scratch_;
@@ -97,11 +84,11 @@ std::u16string_view MemoryModule::Peek(const Line& line) const {
 
 void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
   if (!line.raw) {
-    text.append(static_cast<const char16_t*>(line.data), line.size);
+    text.append(text_.At(line.at), line.size);
     return;
   }
   // ASCII: each byte is its character.
-  const auto* bytes = static_cast<const char*>(line.data);
+  const char* bytes = bytes_->data() + line.at;
   const std::size_t at = text.size();
   text.resize(at + line.size);
   std::transform(bytes, bytes + line.size, text.begin() + static_cast<std::ptrdiff_t>(at),
@@ -110,19 +97,19 @@ void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
 
 std::u16string_view MemoryModule::LineText(LineNumber number) const {
   const Line& line = lines_[static_cast<std::size_t>(number - 1)];
-  if (!line.raw) return {static_cast<const char16_t*>(line.data), line.size};
-  // Decoded once and kept, for the view to stay valid.
+  if (!line.raw) return {text_.At(line.at), line.size};
+  // Widened once and kept, for the view to stay valid.
   auto [kept, added] = decoded_.try_emplace(line.id);
   if (added) {
     const std::u16string_view text = Peek(line);
-    kept->second = {Keep(text), text.size()};
+    kept->second = {text_.At(text_.Add(text)), text.size()};
   }
   return kept->second;
 }
 
 std::string_view MemoryModule::RawBytes(LineNumber number) const {
   const Line& line = lines_[static_cast<std::size_t>(number - 1)];
-  if (line.raw) return {static_cast<const char*>(line.data), line.size};
+  if (line.raw) return {bytes_->data() + line.at, line.size};
   const auto found = std::lower_bound(bytesOfDecoded_.begin(), bytesOfDecoded_.end(), line.id,
                                       [](const auto& entry, LineId id) { return entry.first < id; });
   if (found == bytesOfDecoded_.end() || found->first != line.id) return {};
@@ -166,7 +153,7 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   bool standalone = true;
   auto add = [&](std::u16string_view text) {
     standalone = standalone && ProcIndex::Standalone(text);
-    inserted.push_back(NewLine({Keep(text), text.size()}));
+    inserted.push_back(NewLine(text_.Add(text), text.size()));
   };
   std::size_t start = 0;
   for (std::size_t i = 0; i < code.size(); ++i) {

@@ -12,6 +12,7 @@
 #include "host/code_module.h"
 #include "host/gap_buffer.h"
 #include "host/proc_index.h"
+#include "host/text_store.h"
 
 namespace tamvo {
 
@@ -30,6 +31,7 @@ struct LoadedLine {
 struct LoadedBytes {
   std::shared_ptr<const std::string> bytes;  // what the lines' bytes view
   std::unique_ptr<char16_t[]> text;          // what their texts view
+  std::size_t textSize = 0;
   std::vector<LoadedLine> lines;
 };
 
@@ -70,26 +72,16 @@ class MemoryModule : public CodeModule {
 
  private:
   // A line is a view of text the module keeps, or of the ASCII bytes it
-  // was loaded from (raw): 16 bytes, no allocation of its own, so that a
+  // was loaded from (raw): 12 bytes, no allocation of its own, so that a
   // module of a million lines loads and edits without a million strings.
   struct Line {
-    const void* data = nullptr;  // char16_t text, or the bytes when raw
-    std::uint32_t size = 0;      // in units of data
+    std::uint32_t at = 0;    // the text's address in text_, or the bytes' offset in bytes_ when raw
+    std::uint32_t size = 0;  // characters, or bytes when raw
     LineId id : 31 = 0;
     LineId raw : 1 = 0;
   };
-  // Text of the module's lines, in blocks that never move: lines as
-  // inserted or loaded decoded, and raw lines as LineText widened them. Deleted lines leave their text behind
-  // until the module goes.
-  struct Block {
-    std::unique_ptr<char16_t[]> text;
-    std::size_t size = 0;
-    std::size_t used = 0;
-  };
 
-  // A copy of text in the blocks, for a line to view.
-  const char16_t* Keep(std::u16string_view text) const;
-  Line NewLine(std::u16string_view text);
+  Line NewLine(TextStore::Address at, std::size_t size);
   Line NewRawLine(std::string_view bytes);
   // The line's text; a raw line is widened into scratch, the view valid
   // until the next call. For reads that look at a line and move on.
@@ -103,10 +95,12 @@ class MemoryModule : public CodeModule {
   ProcIndex::LineSource Source() const;
 
   std::u16string componentName_;
-  // Decoding a line when it is read changes no line's text: the lines and
-  // blocks are mutable for it.
-  mutable std::vector<Block> blocks_;
-  mutable GapBuffer<Line> lines_;
+  // Text of the module's lines: lines as inserted or loaded decoded, and
+  // raw lines as LineText widened them (which changes no line's text: the
+  // store is mutable for it). Deleted lines leave their text behind until
+  // the module goes.
+  mutable TextStore text_;
+  GapBuffer<Line> lines_;
   std::shared_ptr<const std::string> bytes_;  // raw lines view them
   // Lines loaded decoded, with the bytes they were read from: by id.
   std::vector<std::pair<LineId, std::string_view>> bytesOfDecoded_;

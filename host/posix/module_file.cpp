@@ -199,6 +199,7 @@ ModuleFile::DecodedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>
       }
     }
     decoded.text = std::make_unique_for_overwrite<char16_t[]>(text.size());
+    decoded.textSize = text.size();
     std::copy(text.begin(), text.end(), decoded.text.get());
     const std::u16string_view all(decoded.text.get(), text.size());
     std::size_t at = 0;
@@ -304,7 +305,8 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Dec
   decoded.lines.clear();
   decoded.lines.shrink_to_fit();
   module_ = std::make_shared<MemoryModule>(
-      std::move(componentName), LoadedBytes{bytes_, std::move(decoded.text), std::move(moduleLines)});
+      std::move(componentName),
+      LoadedBytes{bytes_, std::move(decoded.text), decoded.textSize, std::move(moduleLines)});
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {

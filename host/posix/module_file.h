@@ -105,6 +105,7 @@ class ModuleFile {
   // are left empty); a line that doesn't decode fails, named.
   struct DecodedLines {
     std::unique_ptr<char16_t[]> text;
+    std::size_t textSize = 0;
     std::vector<std::u16string_view> lines;  // views of text
   };
   DecodedLines DecodeLines(const std::vector<PhysicalLine>& lines, EncodingChoice choice) const;
