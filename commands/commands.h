@@ -4,6 +4,8 @@
 // reports any failure of its own in a message box and returns normally.
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <list>
@@ -76,27 +78,36 @@ class LeadingLines {
 // Edits of procedures' comments, worked out before any is made: for each,
 // the runs to delete, bottom up, then one insert at the comment's first
 // line. A walk plans every procedure before its first edit, so the plan is
-// kept small: the texts of all edits in one string, the runs in one vector,
-// and nothing at all for an edit that would change nothing.
+// kept small: the texts of all edits packed in blocks, the runs in one
+// vector, and nothing at all for an edit that would change nothing.
 class CommentPlan {
  public:
-  // Where the planner appends the text of the next edit (the empty line,
-  // then the block if any), after the texts of those planned before it.
-  std::u16string& Text() { return text_; }
+  // The text of the next edit, empty, for the planner to write: the empty
+  // line, then the block if any.
+  std::u16string& NextText() {
+    next_.clear();
+    return next_;
+  }
   // Plans the edit that replaces the lines from first to the declaration
-  // by the text appended from textStart on, annotations kept; drops that
-  // text when the comment already reads as the edit would leave it.
-  void Add(LeadingLines& lines, const ProcLines& proc, LineNumber first, std::size_t textStart);
+  // by the next text, annotations kept; nothing when the comment already
+  // reads as the edit would leave it.
+  void Add(LeadingLines& lines, const ProcLines& proc, LineNumber first);
   // Makes the edits in the order they were planned.
   void Apply(CodeModule& module) const;
 
  private:
+  std::u16string_view Keep(std::u16string_view text);
+
   struct Edit {
+    const char16_t* text = nullptr;
+    std::uint32_t size = 0;
     LineNumber first = 0;
-    std::size_t textEnd = 0;       // its text ends here in text_, the one before ends where it starts
-    std::size_t deletionsEnd = 0;  // the same for its runs in deletions_
+    std::size_t deletionsEnd = 0;  // its runs in deletions_ end here, the one before's end where they start
   };
-  std::u16string text_;
+  std::u16string next_;
+  // Blocks that never move once written, rather than one string that
+  // doubles: no copy as the plan grows, no half-empty buffer at the peak.
+  std::deque<std::u16string> texts_;
   std::vector<std::pair<LineNumber, LineNumber>> deletions_;  // first line and count
   std::vector<Edit> edits_;
 };

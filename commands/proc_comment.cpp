@@ -193,8 +193,8 @@ void ForEachInsertedLine(std::u16string_view text, F&& f) {
 
 }  // namespace
 
-void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber first, std::size_t textStart) {
-  const std::u16string_view text = std::u16string_view(text_).substr(textStart);
+void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber first) {
+  const std::u16string_view text = next_;
   std::vector<LineNumber> annotations;
   for (LineNumber line = first; line < proc.body; ++line) {
     if (IsAnnotationLine(lines.At(line))) annotations.push_back(line);
@@ -211,10 +211,7 @@ void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber fir
   };
   ForEachInsertedLine(text, compare);
   for (const LineNumber annotation : annotations) compare(lines.At(annotation));
-  if (same && line == proc.body) {
-    text_.resize(textStart);
-    return;
-  }
+  if (same && line == proc.body) return;
   // Annotations are directives for other tools, not comments: they stay, and
   // end up together right above the declaration. The runs between them go,
   // bottom up, so that the lines still to delete keep their numbers.
@@ -225,25 +222,38 @@ void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber fir
   }
   if (end > first) deletions_.emplace_back(first, end - first);
   // The empty line and the block in one insert.
-  edits_.push_back({first, text_.size(), deletions_.size()});
+  const std::u16string_view kept = Keep(text);
+  edits_.push_back({kept.data(), static_cast<std::uint32_t>(kept.size()), first, deletions_.size()});
+}
+
+std::u16string_view CommentPlan::Keep(std::u16string_view text) {
+  if (text.empty()) return {};
+  // A block holds the texts of a few hundred procedures; the first, for
+  // a single edit, only its own.
+  constexpr std::size_t kBlock = std::size_t{1} << 15;
+  if (texts_.empty() || texts_.back().capacity() - texts_.back().size() < text.size()) {
+    const std::size_t size = texts_.empty() ? text.size() : std::max(kBlock, text.size());
+    texts_.emplace_back().reserve(size);
+  }
+  std::u16string& block = texts_.back();
+  const std::size_t at = block.size();
+  block += text;
+  return std::u16string_view(block).substr(at);
 }
 
 void CommentPlan::Apply(CodeModule& module) const {
-  std::size_t textStart = 0;
   std::size_t deletion = 0;
   for (const Edit& edit : edits_) {
     for (; deletion < edit.deletionsEnd; ++deletion)
       module.DeleteLines(deletions_[deletion].first, deletions_[deletion].second);
-    module.InsertLines(edit.first, std::u16string_view(text_).substr(textStart, edit.textEnd - textStart));
-    textStart = edit.textEnd;
+    module.InsertLines(edit.first, std::u16string_view(edit.text, edit.size));
   }
 }
 
 LineNumber Commands::PlanProcComment(CommentPlan& plan, LeadingLines& lines, const ProcLines& proc,
                                      bool insert) {
   const LineNumber first = CommentStartLine(lines, proc);
-  std::u16string& text = plan.Text();
-  const std::size_t textStart = text.size();
+  std::u16string& text = plan.NextText();
   if (insert) {
     // The block goes straight after the empty line's CR LF, in the one
     // string the edit inserts.
@@ -254,7 +264,7 @@ LineNumber Commands::PlanProcComment(CommentPlan& plan, LeadingLines& lines, con
     if (auto handWritten = HandWrittenProcComment(lines, proc, first, events_))
       handWritten_.push_back(std::move(*handWritten));
   }
-  plan.Add(lines, proc, first, textStart);
+  plan.Add(lines, proc, first);
   return first;
 }
 
