@@ -14,16 +14,11 @@ std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file) {
   return fileLines;
 }
 
-RunReport::RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events)
+RunReport::RunReport(Command command, const ModuleFile& file, LineNumber /*moduleLine*/,
+                     const EventTable& /*events*/)
     : file_(file) {
   CodeModule& module = *file.Module();
   switch (command) {
-    case Command::InsertCurrentProcComment:
-      replaced_ = HandWrittenProcComments(module, moduleLine, events);
-      break;
-    case Command::InsertAllProcComments:
-      replaced_ = HandWrittenProcComments(module, 0, events);
-      break;
     case Command::InsertModuleHeader:
       replaced_ = HandWrittenModuleHeader(module);
       if (!replaced_.empty()) {
@@ -49,13 +44,17 @@ void RunReport::Write(std::ostream& err, const std::string& fileName, const Comm
     report << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
            << ToUtf8(removed.reason) << ")\n";
   }
-  for (const auto& comment : replaced_) {
-    report << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
-           << " comment lines written by hand "
-           << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
-               : headerBlock_            ? "at the top of the module (update-header keeps them)"
-                                         : "at the top of the module")
-           << '\n';
+  // What an insert of procedure comments replaced the insert noted as it
+  // read each procedure; that of the header was looked at before the run.
+  for (const auto* replaced : {&commands.HandWrittenComments(), &replaced_}) {
+    for (const auto& comment : *replaced) {
+      report << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
+             << " comment lines written by hand "
+             << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
+                 : headerBlock_            ? "at the top of the module (update-header keeps them)"
+                                           : "at the top of the module")
+             << '\n';
+    }
   }
   err << report.str();
 }

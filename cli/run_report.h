@@ -18,8 +18,9 @@ std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file);
 
 class RunReport {
  public:
-  // Looks at the module before the command runs on it; moduleLine is the
-  // line a -proc command runs at.
+  // Looks at the module before the command runs on it: only an insert of
+  // the header needs to; the inserts of procedure comments note what they
+  // replace as they go. moduleLine and events are no longer read.
   RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events);
 
   // After the command ran without failure:
@@ -28,9 +29,9 @@ class RunReport {
   void Write(std::ostream& err, const std::string& fileName, const Commands& commands) const;
 
  private:
-  const ModuleFile& file_;  // lines are told as its lines as loaded
-  std::vector<HandWrittenComment> replaced_;
-  bool headerBlock_ = false;  // the lines at the top are a header that update-header keeps
+  const ModuleFile& file_;                    // lines are told as its lines as loaded
+  std::vector<HandWrittenComment> replaced_;  // by insert-header
+  bool headerBlock_ = false;                  // the lines at the top are a header that update-header keeps
 };
 
 }  // namespace tamvo

@@ -3,6 +3,9 @@
 
 #include "commands/commands.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "engine/failure.h"
 #include "engine/text.h"
 
@@ -51,19 +54,21 @@ void Commands::WalkAllProcedures(bool insert) {
   Trap([&] {
     auto module = ActiveModule();
     const LineNumber count = module->CountOfLines();
-    std::vector<CommentEdit> edits;
+    CommentPlan plan;
+    const std::size_t noted = handWritten_.size();
     std::exception_ptr failure;
     try {
       LineNumber line = count;
       while (const auto proc = module->ProcLinesOfLine(line)) {
         LeadingLines lines(*module, *proc, count);
-        edits.push_back(PlanProcComment(lines, *proc, insert));
+        PlanProcComment(plan, lines, *proc, insert);
         line = proc->start - 1;
       }
     } catch (...) {
       failure = std::current_exception();
     }
-    for (const CommentEdit& edit : edits) ApplyCommentEdit(*module, edit);
+    std::reverse(handWritten_.begin() + static_cast<std::ptrdiff_t>(noted), handWritten_.end());
+    plan.Apply(*module);
     if (failure) std::rethrow_exception(failure);
   });
 }

@@ -3,6 +3,9 @@
 // module of the editor's active code pane, resolved anew at every step,
 // reports any failure of its own in a message box and returns normally.
 
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <list>
@@ -52,8 +55,10 @@ class LeadingLines {
   // first line are read when asked for. The view lasts as long as this
   // object.
   std::u16string_view At(LineNumber line);
-  // The declaration statement that starts at body, continuation lines joined.
-  std::u16string Declaration(LineNumber body);
+  // The declaration statement that starts at body, continuation lines
+  // joined; a view of its line where it has none, as most have. The view
+  // lasts as long as this object, or until the next call.
+  std::u16string_view Declaration(LineNumber body);
 
  private:
   LineNumber Count();
@@ -67,17 +72,45 @@ class LeadingLines {
   // moves what it holds, so the views stay valid as more is read.
   std::list<std::u16string> texts_;
   std::vector<std::u16string_view> lines_;
+  std::u16string joined_;  // a declaration continued on other lines
 };
 
-// The edit of one procedure's comment, worked out before it is made: the
-// runs to delete, bottom up, then one insert at the comment's first line.
-struct CommentEdit {
-  LineNumber first = 0;
-  bool changes = false;  // false: the comment already reads as the edit would leave it
-  std::vector<std::pair<LineNumber, LineNumber>> deletions;  // first line and count
-  std::u16string text;
+// Edits of procedures' comments, worked out before any is made: for each,
+// the runs to delete, bottom up, then one insert at the comment's first
+// line. A walk plans every procedure before its first edit, so the plan is
+// kept small: the texts of all edits packed in blocks, the runs in one
+// vector, and nothing at all for an edit that would change nothing.
+class CommentPlan {
+ public:
+  // The text of the next edit, empty, for the planner to write: the empty
+  // line, then the block if any.
+  std::u16string& NextText() {
+    next_.clear();
+    return next_;
+  }
+  // Plans the edit that replaces the lines from first to the declaration
+  // by the next text, annotations kept; nothing when the comment already
+  // reads as the edit would leave it.
+  void Add(LeadingLines& lines, const ProcLines& proc, LineNumber first);
+  // Makes the edits in the order they were planned.
+  void Apply(CodeModule& module) const;
+
+ private:
+  std::u16string_view Keep(std::u16string_view text);
+
+  struct Edit {
+    const char16_t* text = nullptr;
+    std::uint32_t size = 0;
+    LineNumber first = 0;
+    std::size_t deletionsEnd = 0;  // its runs in deletions_ end here, the one before's end where they start
+  };
+  std::u16string next_;
+  // Blocks that never move once written, rather than one string that
+  // doubles: no copy as the plan grows, no half-empty buffer at the peak.
+  std::deque<std::u16string> texts_;
+  std::vector<std::pair<LineNumber, LineNumber>> deletions_;  // first line and count
+  std::vector<Edit> edits_;
 };
-void ApplyCommentEdit(CodeModule& module, const CommentEdit& edit);
 
 class Commands {
  public:
@@ -100,6 +133,10 @@ class Commands {
 
   // The tags the update commands removed since this object was made.
   const std::vector<RemovedTag>& RemovedTags() const { return removedTags_; }
+  // The comment lines written by hand that the insert commands replaced
+  // since this object was made, as they read before the edit; a walk's in
+  // the order of their lines.
+  const std::vector<HandWrittenComment>& HandWrittenComments() const { return handWritten_; }
 
   // The edits and lookups the commands are made of; they throw Failure.
 
@@ -130,7 +167,8 @@ class Commands {
   // Returns the line of the empty line left above the declaration.
   LineNumber DeleteProcCommentOf(CodeModule& module, const ProcLines& proc);
   LineNumber EditProcComment(CodeModule& module, const ProcLines& proc, bool insert);
-  CommentEdit PlanProcComment(LeadingLines& lines, const ProcLines& proc, bool insert);
+  // Returns the comment's first line.
+  LineNumber PlanProcComment(CommentPlan& plan, LeadingLines& lines, const ProcLines& proc, bool insert);
   void WalkAllProcedures(bool insert);
   // Runs work, showing its failure as the error report.
   void Trap(const std::function<void()>& work);
@@ -141,6 +179,7 @@ class Commands {
   Ui& ui_;
   Settings& settings_;
   std::vector<RemovedTag> removedTags_;
+  std::vector<HandWrittenComment> handWritten_;
 };
 
 // The first line of a procedure's comment: the blank and comment statements

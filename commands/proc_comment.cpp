@@ -73,8 +73,11 @@ void LeadingLines::Read(LineNumber from, LineNumber count) {
     lines_.push_back(texts_.emplace_back(module_.Lines(line, 1)));
 }
 
-std::u16string LeadingLines::Declaration(LineNumber body) {
-  return JoinStatement([&](LineNumber line) -> std::u16string_view { return At(line); }, body, Count()).text;
+std::u16string_view LeadingLines::Declaration(LineNumber body) {
+  const std::u16string_view line = At(body);
+  if (!ContinuesOnNextLine(line)) return line;
+  joined_ = JoinStatement([&](LineNumber at) -> std::u16string_view { return At(at); }, body, Count()).text;
+  return joined_;
 }
 
 LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind) {
@@ -188,19 +191,19 @@ void ForEachInsertedLine(std::u16string_view text, F&& f) {
   if (start < text.size() || !any) f(text.substr(start));
 }
 
-// text is what the edit inserts: the empty line, then the block if any.
-CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, std::u16string text) {
-  CommentEdit edit;
-  edit.first = CommentStartLine(lines, proc);
+}  // namespace
+
+void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber first) {
+  const std::u16string_view text = next_;
   std::vector<LineNumber> annotations;
-  for (LineNumber line = edit.first; line < proc.body; ++line) {
+  for (LineNumber line = first; line < proc.body; ++line) {
     if (IsAnnotationLine(lines.At(line))) annotations.push_back(line);
   }
   // A comment that already reads as the new one stays untouched: the
   // editor is spared an edit, and the lines keep their own bytes. The edit
   // would leave the inserted lines, then the annotations.
   bool same = true;
-  LineNumber line = edit.first;
+  LineNumber line = first;
   const auto compare = [&](std::u16string_view fresh) {
     same = same && line < proc.body && lines.At(line) == fresh;
     ++line;
@@ -208,45 +211,69 @@ CommentEdit PlanCommentEdit(LeadingLines& lines, const ProcLines& proc, std::u16
   };
   ForEachInsertedLine(text, compare);
   for (const LineNumber annotation : annotations) compare(lines.At(annotation));
-  if (same && line == proc.body) return edit;
-  edit.changes = true;
+  if (same && line == proc.body) return;
   // Annotations are directives for other tools, not comments: they stay, and
   // end up together right above the declaration. The runs between them go,
   // bottom up, so that the lines still to delete keep their numbers.
-  edit.deletions.reserve(annotations.size() + 1);
   LineNumber end = proc.body;
   for (auto annotation = annotations.rbegin(); annotation != annotations.rend(); ++annotation) {
-    if (end > *annotation + 1) edit.deletions.push_back({*annotation + 1, end - *annotation - 1});
+    if (end > *annotation + 1) deletions_.emplace_back(*annotation + 1, end - *annotation - 1);
     end = *annotation;
   }
-  if (end > edit.first) edit.deletions.push_back({edit.first, end - edit.first});
+  if (end > first) deletions_.emplace_back(first, end - first);
   // The empty line and the block in one insert.
-  edit.text = std::move(text);
-  return edit;
+  const std::u16string_view kept = Keep(text);
+  edits_.push_back({kept.data(), static_cast<std::uint32_t>(kept.size()), first, deletions_.size()});
 }
 
-}  // namespace
-
-void ApplyCommentEdit(CodeModule& module, const CommentEdit& edit) {
-  if (!edit.changes) return;
-  for (const auto& [line, count] : edit.deletions) module.DeleteLines(line, count);
-  module.InsertLines(edit.first, edit.text);
+std::u16string_view CommentPlan::Keep(std::u16string_view text) {
+  if (text.empty()) return {};
+  // A block holds the texts of a few hundred procedures; the first, for
+  // a single edit, only its own.
+  constexpr std::size_t kBlock = std::size_t{1} << 15;
+  if (texts_.empty() || texts_.back().capacity() - texts_.back().size() < text.size()) {
+    const std::size_t size = texts_.empty() ? text.size() : std::max(kBlock, text.size());
+    texts_.emplace_back().reserve(size);
+  }
+  std::u16string& block = texts_.back();
+  const std::size_t at = block.size();
+  block += text;
+  return std::u16string_view(block).substr(at);
 }
 
-CommentEdit Commands::PlanProcComment(LeadingLines& lines, const ProcLines& proc, bool insert) {
-  if (!insert) return PlanCommentEdit(lines, proc, {});
-  // The block goes straight after the empty line's CR LF, in the one string
-  // the edit inserts.
-  std::u16string text = u"\r\n";
-  AppendProcComment(text, proc.name, lines.Declaration(proc.body), proc.kind, events_);
-  return PlanCommentEdit(lines, proc, std::move(text));
+void CommentPlan::Apply(CodeModule& module) const {
+  std::size_t deletion = 0;
+  for (const Edit& edit : edits_) {
+    for (; deletion < edit.deletionsEnd; ++deletion)
+      module.DeleteLines(deletions_[deletion].first, deletions_[deletion].second);
+    module.InsertLines(edit.first, std::u16string_view(edit.text, edit.size));
+  }
+}
+
+LineNumber Commands::PlanProcComment(CommentPlan& plan, LeadingLines& lines, const ProcLines& proc,
+                                     bool insert) {
+  const LineNumber first = CommentStartLine(lines, proc);
+  std::u16string& text = plan.NextText();
+  if (insert) {
+    // The block goes straight after the empty line's CR LF, in the one
+    // string the edit inserts.
+    text += u"\r\n";
+    AppendProcComment(text, proc.name, lines.Declaration(proc.body), proc.kind, events_);
+    // What the insert replaces is noted as it is read, for the command line
+    // to tell: a second walk to find it would read every procedure again.
+    if (auto handWritten = HandWrittenProcComment(lines, proc, first, events_))
+      handWritten_.push_back(std::move(*handWritten));
+  }
+  plan.Add(lines, proc, first);
+  return first;
 }
 
 LineNumber Commands::EditProcComment(CodeModule& module, const ProcLines& proc, bool insert) {
   LeadingLines lines(module, proc);
-  const CommentEdit edit = PlanProcComment(lines, proc, insert);
-  ApplyCommentEdit(module, edit);
-  return edit.first;
+  CommentPlan plan;
+  const LineNumber first = PlanProcComment(plan, lines, proc, insert);
+  plan.Apply(module);
+  return first;
 }
 
 LineNumber Commands::InsertProcCommentOf(CodeModule& module, const ProcLines& proc) {

@@ -213,6 +213,21 @@ bool IsBareBlock(const std::vector<std::u16string_view>& lines, std::u16string_v
 
 }  // namespace
 
+std::optional<HandWrittenComment> HandWrittenProcComment(LeadingLines& lines, const ProcLines& proc,
+                                                         LineNumber first, const EventTable& events) {
+  std::vector<std::u16string_view> comments;
+  LineNumber firstComment = 0;
+  for (LineNumber l = first; l < proc.body; ++l) {
+    const std::u16string_view text = lines.At(l);
+    const bool onlySpaces = text.find_first_not_of(u' ') == std::u16string_view::npos;
+    if (onlySpaces || IsAnnotationLine(text)) continue;
+    if (!firstComment) firstComment = l;
+    comments.push_back(text);
+  }
+  if (comments.empty() || IsBareBlock(comments, proc.name, events)) return std::nullopt;
+  return HandWrittenComment{firstComment, static_cast<LineNumber>(comments.size()), proc.name};
+}
+
 std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, LineNumber line,
                                                         const EventTable& events) {
   std::vector<HandWrittenComment> found;
@@ -222,19 +237,8 @@ std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, Line
     // One read of the procedure's lines serves both the comment's first
     // line and its lines.
     LeadingLines lines(module, proc);
-    const LineNumber first = CommentStartLine(lines, proc);
-    std::vector<std::u16string_view> comments;
-    LineNumber firstComment = 0;
-    for (LineNumber l = first; l < proc.body; ++l) {
-      const std::u16string_view text = lines.At(l);
-      const bool onlySpaces = text.find_first_not_of(u' ') == std::u16string_view::npos;
-      if (onlySpaces || IsAnnotationLine(text)) continue;
-      if (!firstComment) firstComment = l;
-      comments.push_back(text);
-    }
-    if (!comments.empty() && !IsBareBlock(comments, proc.name, events)) {
-      found.push_back({firstComment, static_cast<LineNumber>(comments.size()), proc.name});
-    }
+    if (auto comment = HandWrittenProcComment(lines, proc, CommentStartLine(lines, proc), events))
+      found.push_back(std::move(*comment));
   };
   if (line != 0) {
     if (const auto proc = module.ProcLinesOfLine(line)) look(*proc);

@@ -11,6 +11,7 @@
 // fresh from insert-all changes nothing; code lines never change; after
 // UpdateAllProcComments the lint finds no tag problems.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ struct HandWrittenComment {
 };
 std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, LineNumber line,
                                                         const EventTable& events);
+// The same for one procedure whose comment starts at first, from lines
+// already read.
+class LeadingLines;
+std::optional<HandWrittenComment> HandWrittenProcComment(LeadingLines& lines, const ProcLines& proc,
+                                                         LineNumber first, const EventTable& events);
 // The same for the comment lines at the top of the module that insert-header
 // replaces; nothing when they are a header as insert-header writes it.
 std::vector<HandWrittenComment> HandWrittenModuleHeader(CodeModule& module);

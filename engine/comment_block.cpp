@@ -20,22 +20,22 @@ std::u16string BuildProcComment(std::u16string_view procName, std::u16string_vie
 
 void AppendProcComment(std::u16string& text, std::u16string_view procName, std::u16string_view declaration,
                        ProcKind kind, const EventTable& events) {
-  // Read the parameters first: a declaration that can't be read gives no
-  // block at all.
-  std::vector<std::u16string> names;
-  if (kind == ProcKind::Proc) names = GetParamNames(declaration);
+  const std::size_t start = text.size();
   const std::u16string summary = events.GetProcSummary(procName);
   // Most blocks are a handful of short lines: room for them at once.
-  text.reserve(text.size() + 64 + summary.size() + 16 * names.size());
+  text.reserve(start + 96 + summary.size());
   text += u"'/**\r\n' * ";
   text += summary;
   text += u'.';
   switch (kind) {
     case ProcKind::Proc:
       if (IsFunctionDeclaration(declaration)) text += u"\r\n' * @return ";
-      for (const auto& name : names) {
-        text += u"\r\n' * @param ";
-        text += name;
+      try {
+        AppendParamNames(text, declaration, u"\r\n' * @param ");
+      } catch (...) {
+        // A declaration that can't be read gives no block at all.
+        text.resize(start);
+        throw;
       }
       break;
     case ProcKind::Let:

@@ -1,5 +1,7 @@
 #include "engine/declaration.h"
 
+#include <algorithm>
+
 #include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
@@ -12,40 +14,40 @@ namespace {
 // literal contents or an end-of-line comment. A doubled quote inside a
 // literal toggles twice and so stays inside it. Bytes rather than bits:
 // the mask is read once a code unit, and bits cost a shift and a mask each.
-std::vector<char> CodeMask(std::u16string_view text) {
-  std::vector<char> code(text.size(), false);
+void MarkCode(std::u16string_view text, char* code) {
   bool inString = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  std::size_t i = 0;
+  for (; i < text.size(); ++i) {
     const char16_t c = text[i];
+    code[i] = 0;
     if (c == u'"') {
       inString = !inString;
       continue;
     }
     if (inString) continue;
     if (c == u'\'') break;
-    code[i] = true;
+    code[i] = 1;
   }
-  return code;
+  std::fill(code + i, code + text.size(), 0);
 }
 
 // A piece of a declaration with the code mask of its code units.
 struct Piece {
   std::u16string_view text;
-  const std::vector<char>& code;
-  std::size_t offset;  // of text within the mask
+  const char* code;  // of the piece's first code unit
 
-  bool IsCode(std::size_t i) const { return code[offset + i] != 0; }
+  bool IsCode(std::size_t i) const { return code[i] != 0; }
 };
 
-// The piece without its type (" As ..."), without ByRef and ByVal (each with
-// its space, where it starts a word outside string literals) and without
-// spaces around it.
-std::u16string ParamName(const Piece& piece) {
+// Appends the piece without its type (" As ..."), without ByRef and ByVal
+// (each with its space, where it starts a word outside string literals) and
+// without spaces around it.
+void AppendParamName(std::u16string& name, const Piece& piece) {
   std::size_t as = FindIgnoreCase(piece.text, u" As ");
   while (as != std::u16string_view::npos && !piece.IsCode(as))
     as = FindIgnoreCase(piece.text, u" As ", as + 1);
   const std::u16string_view text = piece.text.substr(0, as);
-  std::u16string name;
+  const std::size_t start = name.size();
   std::size_t i = 0;
   while (i < text.size()) {
     const bool wordStart = i == 0 || IsBlank(text[i - 1]) || text[i - 1] == u'(';
@@ -53,56 +55,77 @@ std::u16string ParamName(const Piece& piece) {
         (StartsWithIgnoreCase(text.substr(i), u"ByRef ") ||
          StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
       i += 6;
+    } else if (text[i] == u' ' && name.size() == start) {
+      ++i;  // a leading space
     } else {
       name += text[i++];
     }
   }
-  return TrimSpaces(name);
+  while (name.size() > start && name.back() == u' ') name.pop_back();
 }
 
-}  // namespace
-
-std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
-  const auto code = CodeMask(declaration);
+// Calls f with each parameter's piece. A block is built for every
+// procedure of a module, so the mask lives on the stack for any common
+// declaration, and nothing else is allocated.
+template <typename F>
+void ForEachParam(std::u16string_view declaration, F&& f) {
+  constexpr std::size_t kOnStack = 512;
+  char onStack[kOnStack];
+  std::vector<char> onHeap;
+  char* code = onStack;
+  if (declaration.size() > kOnStack) {
+    onHeap.resize(declaration.size());
+    code = onHeap.data();
+  }
+  MarkCode(declaration, code);
   std::size_t open = 0;
   while (open < declaration.size() && !(code[open] && declaration[open] == u'(')) ++open;
-  if (open == declaration.size()) return {};
+  if (open == declaration.size()) return;
 
-  std::vector<std::size_t> commas;
+  // The list is read whole before the first piece, so that one never
+  // closed gives no piece at all.
   std::size_t close = std::u16string_view::npos;
   int depth = 0;
   for (std::size_t i = open + 1; i < declaration.size() && close == std::u16string_view::npos; ++i) {
     if (!code[i]) continue;
-    switch (declaration[i]) {
-      case u'(':
-        ++depth;
-        break;
-      case u')':
-        if (depth == 0) close = i;
-        --depth;
-        break;
-      case u',':
-        if (depth == 0) commas.push_back(i);
-        break;
-      default:
-        break;
+    if (declaration[i] == u'(') ++depth;
+    if (declaration[i] == u')') {
+      if (depth == 0) close = i;
+      --depth;
     }
   }
   if (close == std::u16string_view::npos) {
     throw Failure(std::u16string(kInvalidArgument) + u": the parameter list has no closing \")\": " +
                   std::u16string(declaration));
   }
-
-  std::vector<std::u16string> names;
-  if (close == open + 1) return names;
+  if (close == open + 1) return;
   std::size_t begin = open + 1;
-  commas.push_back(close);
-  names.reserve(commas.size());
-  for (const std::size_t end : commas) {
-    names.push_back(ParamName({declaration.substr(begin, end - begin), code, begin}));
-    begin = end + 1;
+  depth = 0;
+  for (std::size_t i = begin; i <= close; ++i) {
+    if (i < close && !code[i]) continue;
+    const char16_t c = declaration[i];
+    if (c == u'(') ++depth;
+    if (c == u')') --depth;
+    if (i == close || (c == u',' && depth == 0)) {
+      f(Piece{declaration.substr(begin, i - begin), code + begin});
+      begin = i + 1;
+    }
   }
+}
+
+}  // namespace
+
+std::vector<std::u16string> GetParamNames(std::u16string_view declaration) {
+  std::vector<std::u16string> names;
+  ForEachParam(declaration, [&](const Piece& piece) { AppendParamName(names.emplace_back(), piece); });
   return names;
+}
+
+void AppendParamNames(std::u16string& text, std::u16string_view declaration, std::u16string_view before) {
+  ForEachParam(declaration, [&](const Piece& piece) {
+    text += before;
+    AppendParamName(text, piece);
+  });
 }
 
 bool IsFunctionDeclaration(std::u16string_view declaration) {

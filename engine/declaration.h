@@ -15,6 +15,9 @@ namespace tamvo {
 // A declaration without "(" has no parameters. Throws Failure when the "(" is
 // never closed.
 std::vector<std::u16string> GetParamNames(std::u16string_view declaration);
+// The same names appended to text, each after before, with no string of
+// their own. Throws as GetParamNames does, before anything is appended.
+void AppendParamNames(std::u16string& text, std::u16string_view declaration, std::u16string_view before);
 
 // True when the declaration is a Function statement, whatever its modifiers
 // (Public, Private, Friend, Static) and letter case.

@@ -160,12 +160,18 @@ TEST(HandWritten, OnlyWhatInsertDidNotWrite) {
       u"'/**\n' * .\n' * @param a\n' */\nSub A(a)\nEnd Sub\n'/**\n' * Form 読み込み時.\n' */\n"
       u"Sub Form_Load()\nEnd Sub\n\n' mine\n'@TestMethod\n' more\nSub C()\nEnd Sub\n'/**\n' * .\n"
       u"' * @param x the x\n' */\nSub D(x)\nEnd Sub\n");
-  std::vector<std::string> found;
-  for (const auto& c : HandWrittenProcComments(editor.vbe.Module(), 0, editor.events)) {
-    found.push_back(std::to_string(c.line) + "+" + std::to_string(c.count) + " " + ToUtf8(c.procName));
-  }
-  EXPECT_EQ(found, (std::vector<std::string>{"13+2 C", "18+4 D"}));
+  const auto told = [](const std::vector<HandWrittenComment>& comments) {
+    std::vector<std::string> found;
+    for (const auto& c : comments)
+      found.push_back(std::to_string(c.line) + "+" + std::to_string(c.count) + " " + ToUtf8(c.procName));
+    return found;
+  };
+  const std::vector<std::string> expected{"13+2 C", "18+4 D"};
+  EXPECT_EQ(told(HandWrittenProcComments(editor.vbe.Module(), 0, editor.events)), expected);
   EXPECT_EQ(HandWrittenProcComments(editor.vbe.Module(), 5, editor.events).size(), 0u);
+  // The insert notes the same as it goes, lines as they were before it.
+  editor.commands.InsertAllProcComments();
+  EXPECT_EQ(told(editor.commands.HandWrittenComments()), expected);
 }
 
 }  // namespace
