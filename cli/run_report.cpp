@@ -1,6 +1,6 @@
 #include "cli/run_report.h"
 
-#include <sstream>
+#include <string>
 
 #include "engine/text.h"
 
@@ -14,9 +14,7 @@ std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file) {
   return fileLines;
 }
 
-RunReport::RunReport(Command command, const ModuleFile& file, LineNumber /*moduleLine*/,
-                     const EventTable& /*events*/)
-    : file_(file) {
+RunReport::RunReport(Command command, const ModuleFile& file) : file_(file) {
   CodeModule& module = *file.Module();
   switch (command) {
     case Command::InsertModuleHeader:
@@ -35,28 +33,37 @@ RunReport::RunReport(Command command, const ModuleFile& file, LineNumber /*modul
 }
 
 void RunReport::Write(std::ostream& err, const std::string& fileName, const Commands& commands) const {
-  // One write for the whole report: standard error is unbuffered, and a
-  // module of thousands of procedures would otherwise cost a system call
-  // for every piece of every line.
-  std::ostringstream report;
-  auto fileLine = [&](LineNumber line) { return file_.FileLineOfModuleLine(line); };
+  // Standard error is unbuffered: the lines go out in pieces of some 64 KiB,
+  // not a system call for every part of every line, nor a copy of a report
+  // of a hundred thousand lines.
+  constexpr std::size_t kPiece = 1 << 16;
+  std::string report;
+  auto line = [&](const std::string& text) {
+    report += text;
+    if (report.size() < kPiece) return;
+    err << report;
+    report.clear();
+  };
+  auto fileLine = [&](LineNumber moduleLine) {
+    return std::to_string(file_.FileLineOfModuleLine(moduleLine));
+  };
   for (const auto& removed : commands.RemovedTags()) {
-    report << fileName << ':' << fileLine(removed.line) << ": removed \"" << ToUtf8(removed.tag) << "\" ("
-           << ToUtf8(removed.reason) << ")\n";
+    line(fileName + ':' + fileLine(removed.line) + ": removed \"" + ToUtf8(removed.tag) + "\" (" +
+         ToUtf8(removed.reason) + ")\n");
   }
   // What an insert of procedure comments replaced the insert noted as it
   // read each procedure; that of the header was looked at before the run.
   for (const auto* replaced : {&commands.HandWrittenComments(), &replaced_}) {
     for (const auto& comment : *replaced) {
-      report << fileName << ':' << fileLine(comment.line) << ": replaced " << comment.count
-             << " comment lines written by hand "
-             << (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
-                 : headerBlock_            ? "at the top of the module (update-header keeps them)"
-                                           : "at the top of the module")
-             << '\n';
+      line(fileName + ':' + fileLine(comment.line) + ": replaced " + std::to_string(comment.count) +
+           " comment lines written by hand " +
+           (!comment.procName.empty() ? "above " + ToUtf8(comment.procName) + " (update-all keeps them)"
+            : headerBlock_            ? "at the top of the module (update-header keeps them)"
+                                      : "at the top of the module") +
+           '\n');
     }
   }
-  err << report.str();
+  err << report;
 }
 
 }  // namespace tamvo

@@ -20,8 +20,8 @@ class RunReport {
  public:
   // Looks at the module before the command runs on it: only an insert of
   // the header needs to; the inserts of procedure comments note what they
-  // replace as they go. moduleLine and events are no longer read.
-  RunReport(Command command, const ModuleFile& file, LineNumber moduleLine, const EventTable& events);
+  // replace as they go.
+  RunReport(Command command, const ModuleFile& file);
 
   // After the command ran without failure:
   //   FILE:LINE: removed "@param old" (no such parameter)

@@ -300,7 +300,7 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
     }
     vbe.Pane().SetSelection(line, 1, line, 1);
   }
-  const RunReport report(request.command, file, line, events);
+  const RunReport report(request.command, file);
   ui.failures.clear();
   Commands commands(vbe, events, ui, settings);
   commands.Run(request.command);
