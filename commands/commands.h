@@ -92,8 +92,10 @@ class CommentPlan {
   // by the next text, annotations kept; nothing when the comment already
   // reads as the edit would leave it.
   void Add(LeadingLines& lines, const ProcLines& proc, LineNumber first);
-  // Makes the edits in the order they were planned.
-  void Apply(CodeModule& module) const;
+  // Makes the edits in the order they were planned, letting go of each
+  // block of text once its edits are made: the module keeps a copy of what
+  // it inserts, and the two need not hold all of it at once.
+  void Apply(CodeModule& module);
 
  private:
   std::u16string_view Keep(std::u16string_view text);

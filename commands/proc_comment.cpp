@@ -3,6 +3,7 @@
 #include "commands/commands.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/comment_block.h"
 #include "engine/doc_block.h"
@@ -241,13 +242,21 @@ std::u16string_view CommentPlan::Keep(std::u16string_view text) {
   return std::u16string_view(block).substr(at);
 }
 
-void CommentPlan::Apply(CodeModule& module) const {
+void CommentPlan::Apply(CodeModule& module) {
+  // Texts were kept in the order of the edits: the blocks before the one
+  // that holds an edit's text are done with.
+  auto holds = [](const std::u16string& block, const char16_t* text) {
+    return !std::less<const char16_t*>()(text, block.data()) &&
+           std::less<const char16_t*>()(text, block.data() + block.size());
+  };
   std::size_t deletion = 0;
   for (const Edit& edit : edits_) {
     for (; deletion < edit.deletionsEnd; ++deletion)
       module.DeleteLines(deletions_[deletion].first, deletions_[deletion].second);
+    while (edit.size > 0 && !texts_.empty() && !holds(texts_.front(), edit.text)) texts_.pop_front();
     module.InsertLines(edit.first, std::u16string_view(edit.text, edit.size));
   }
+  texts_.clear();
 }
 
 LineNumber Commands::PlanProcComment(CommentPlan& plan, LeadingLines& lines, const ProcLines& proc,

@@ -212,14 +212,15 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
   const auto proc = index_.OfLine(line);
   if (!proc) return {};
   kind = index_.Kind(*proc);
-  return index_.Name(*proc);
+  return std::u16string(index_.Name(*proc));
 }
 
 std::optional<ProcLines> MemoryModule::ProcLinesOfLine(LineNumber line) {
   ProcKind kind = ProcKind::Proc;
   if (ProcOfLine(line, kind).empty()) return std::nullopt;
   const std::size_t proc = *index_.OfLine(line);
-  return ProcLines{index_.Name(proc), index_.Kind(proc), index_.StartLine(proc), index_.BodyLine(proc)};
+  return ProcLines{std::u16string(index_.Name(proc)), index_.Kind(proc), index_.StartLine(proc),
+                   index_.BodyLine(proc)};
 }
 
 std::shared_ptr<CodePane> MemoryModule::CodePane() {

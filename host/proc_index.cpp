@@ -16,7 +16,7 @@ std::size_t ProcIndex::Hash(std::u16string_view name, ProcKind kind) {
 }
 
 bool ProcIndex::Is(std::size_t i, std::u16string_view name, ProcKind kind) const {
-  return procs_[i].kind == kind && EqualsIgnoreCase(procs_[i].name, name);
+  return procs_[i].kind == kind && EqualsIgnoreCase(Name(i), name);
 }
 
 void ProcIndex::BuildSlots() {
@@ -25,12 +25,12 @@ void ProcIndex::BuildSlots() {
   slots_.assign(std::bit_ceil(2 * procs_.size() + 1), 0);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = 0; i < procs_.size(); ++i) {
-    std::size_t slot = Hash(procs_[i].name, procs_[i].kind) & mask;
+    std::size_t slot = Hash(Name(i), procs_[i].kind) & mask;
     // Of two procedures of one name and kind (under #If ... #Else), the
     // first is the one found, as the editor finds it.
     bool known = false;
     for (; slots_[slot] != 0 && !known; slot = (slot + 1) & mask) {
-      known = Is(slots_[slot] - 1, procs_[i].name, procs_[i].kind);
+      known = Is(slots_[slot] - 1, Name(i), procs_[i].kind);
     }
     if (!known) slots_[slot] = static_cast<std::uint32_t>(i + 1);
   }
@@ -57,9 +57,9 @@ bool ProcIndex::Standalone(std::u16string_view line) {
 
 ProcIndex::Reading ProcIndex::Read(
     const LineSource& lines, LineNumber lineCount, LineNumber from, bool inDeclarations,
-    const std::function<std::optional<std::size_t>(const Proc&)>& meetsOld) const {
+    const std::function<std::optional<std::size_t>(const ReadProc&)>& meetsOld) const {
   Reading reading;
-  std::optional<Proc> open;
+  std::optional<ReadProc> open;
   LineNumber line = from;
   std::u16string joined;
   while (line <= lineCount) {
@@ -87,7 +87,7 @@ ProcIndex::Reading ProcIndex::Read(
       open.reset();
       if ((reading.syncedWith = meetsOld(reading.procs.back()))) return reading;
     } else if (statement.kind == StatementKind::ProcStart) {
-      open = Proc{statement.procName, statement.procKind, first, first, false};
+      open = ReadProc{statement.procName, statement.procKind, first, first, false};
       inDeclarations = false;
     } else if (inDeclarations && statement.kind == StatementKind::Code) {
       reading.declarationsEnd = last;
@@ -101,11 +101,22 @@ ProcIndex::Reading ProcIndex::Read(
 }
 
 void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
-  Reading reading = Read(lines, lineCount, 1, true, [](const Proc&) { return std::nullopt; });
-  procs_ = std::move(reading.procs);
+  Reading reading = Read(lines, lineCount, 1, true, [](const ReadProc&) { return std::nullopt; });
+  std::size_t namesSize = 0;
+  for (const auto& proc : reading.procs) namesSize += proc.name.size();
+  if (namesSize > std::numeric_limits<std::uint32_t>::max())
+    throw std::length_error("procedure names too long");
+  names_.clear();
+  names_.reserve(namesSize);
+  procs_.clear();
+  procs_.reserve(reading.procs.size());
+  for (const auto& proc : reading.procs) {
+    procs_.push_back({static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(proc.name.size()),
+                      proc.body, proc.end, proc.kind, proc.terminated});
+    names_ += proc.name;
+  }
   declarationsEnd_ = reading.declarationsEnd;
   ResetShifts();
-  procs_.shrink_to_fit();
   lastFound_.reset();
   BuildSlots();
 }
@@ -128,7 +139,7 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
 
   // Once a procedure's End falls on an unedited line where an old procedure
   // ended too, both readings go on identically from there.
-  auto meetsOld = [&](const Proc& proc) -> std::optional<std::size_t> {
+  auto meetsOld = [&](const ReadProc& proc) -> std::optional<std::size_t> {
     if (proc.end < firstUnchanged) return std::nullopt;
     const std::size_t j = CountEndingBefore(proc.end - delta);
     if (j < procs_.size() && j >= unchanged && EndLine(j) == proc.end - delta && procs_[j].terminated) {
@@ -141,8 +152,8 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
   const std::size_t replacedEnd = reading.syncedWith ? *reading.syncedWith + 1 : procs_.size();
   bool sameProcedures = reading.procs.size() == replacedEnd - unchanged;
   for (std::size_t k = 0; sameProcedures && k < reading.procs.size(); ++k) {
-    const Proc& old = procs_[unchanged + k];
-    sameProcedures = old.name == reading.procs[k].name && old.kind == reading.procs[k].kind;
+    sameProcedures =
+        Name(unchanged + k) == reading.procs[k].name && procs_[unchanged + k].kind == reading.procs[k].kind;
   }
   if (!sameProcedures) {
     Rebuild(lines, lineCount);

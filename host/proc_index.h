@@ -46,28 +46,40 @@ class ProcIndex {
   // The procedure that holds the line, none for the declarations section.
   std::optional<std::size_t> OfLine(LineNumber line) const;
 
-  const std::u16string& Name(std::size_t i) const { return procs_[i].name; }
+  std::u16string_view Name(std::size_t i) const {
+    return std::u16string_view(names_).substr(procs_[i].nameAt, procs_[i].nameSize);
+  }
   ProcKind Kind(std::size_t i) const { return procs_[i].kind; }
   LineNumber StartLine(std::size_t i) const;
   LineNumber BodyLine(std::size_t i) const { return procs_[i].body + Shift(i); }
   LineNumber EndLine(std::size_t i) const { return procs_[i].end + Shift(i); }
 
  private:
+  // A procedure as the index keeps it: 20 bytes, its name in names_.
   struct Proc {
-    std::u16string name;
-    ProcKind kind = ProcKind::Proc;
+    std::uint32_t nameAt = 0;
+    std::uint32_t nameSize = 0;
     LineNumber body = 0;  // stored without the pending shift
     LineNumber end = 0;
+    ProcKind kind = ProcKind::Proc;
     bool terminated = false;  // false when the module ends before its End
   };
+  // A procedure as a reading of lines finds it.
+  struct ReadProc {
+    std::u16string name;
+    ProcKind kind = ProcKind::Proc;
+    LineNumber body = 0;  // absolute
+    LineNumber end = 0;
+    bool terminated = false;
+  };
   struct Reading {
-    std::vector<Proc> procs;  // absolute line numbers
+    std::vector<ReadProc> procs;
     LineNumber declarationsEnd = 0;
     std::optional<std::size_t> syncedWith;  // old index where the readings met again
   };
 
   Reading Read(const LineSource& lines, LineNumber lineCount, LineNumber from, bool inDeclarations,
-               const std::function<std::optional<std::size_t>(const Proc&)>& meetsOld) const;
+               const std::function<std::optional<std::size_t>(const ReadProc&)>& meetsOld) const;
   // Number of procedures whose End lies above the line.
   std::size_t CountEndingBefore(LineNumber line) const;
   LineNumber Shift(std::size_t i) const;
@@ -83,6 +95,7 @@ class ProcIndex {
   void BuildSlots();
 
   std::vector<Proc> procs_;
+  std::u16string names_;               // of all procedures, back to back
   std::vector<LineNumber> shiftTree_;  // Fenwick tree over procs_, 1-based
   LineNumber declarationsEnd_ = 0;
   // The procedures by name and kind, an open-addressed table at most half
