@@ -97,8 +97,10 @@ Statement ClassifyStatement(std::u16string_view text) {
 }
 
 bool IsBlankOrCommentLine(std::u16string_view line) {
-  const auto kind = ClassifyStatement(line).kind;
-  return kind == StatementKind::Blank || kind == StatementKind::Comment;
+  // As ClassifyStatement would tell it, reading no further than the first word.
+  std::size_t first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  return first == line.size() || line[first] == u'\'' || Is(WordReader(line).Next(), u"Rem");
 }
 
 }  // namespace tamvo

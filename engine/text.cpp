@@ -14,26 +14,10 @@ std::u16string TrimSpaces(std::u16string_view text) {
   return std::u16string(text.substr(first, last - first + 1));
 }
 
-char16_t ToLowerAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
 std::u16string ToLowerAscii(std::u16string_view text) {
   std::u16string lower(text);
   for (auto& c : lower) c = ToLowerAscii(c);
   return lower;
-}
-
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::size_t FindIgnoreCase(std::u16string_view text, std::u16string_view needle, std::size_t from) {

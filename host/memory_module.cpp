@@ -77,9 +77,11 @@ MemoryModule::Line MemoryModule::NewRawLine(std::string_view bytes) {
 
 std::u16string_view MemoryModule::Peek(const Line& line) const {
   if (!line.raw) return {text_.At(line.at), line.size};
-  scratch_.clear();
-  AppendText(line, scratch_);
-  return scratch_;
+  // Widened into scratch, which only ever grows: most lines are short.
+  if (scratch_.size() < line.size) scratch_.resize(line.size);
+  const char* bytes = bytes_->data() + line.at;
+  std::transform(bytes, bytes + line.size, scratch_.begin(), [](char c) { return static_cast<char16_t>(c); });
+  return std::u16string_view(scratch_).substr(0, line.size);
 }
 
 void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
@@ -150,6 +152,7 @@ void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   // The lines as SplitLines cuts them, made into lines of the module
   // directly. Like the editor, an empty text still inserts one empty line.
   std::vector<Line> inserted;
+  inserted.reserve(1 + static_cast<std::size_t>(std::count(code.begin(), code.end(), u'\n')));
   bool standalone = true;
   auto add = [&](std::u16string_view text) {
     standalone = standalone && ProcIndex::Standalone(text);

@@ -67,6 +67,11 @@ class MemoryModule : public CodeModule {
   std::u16string_view LineText(LineNumber line) const;
   // The bytes a line loaded from bytes was read from; empty for any other.
   std::string_view RawBytes(LineNumber line) const;
+  // Calls visit(id, bytes, text) for every line in order, with the bytes
+  // of a line loaded from bytes (its text left empty) or the text of any
+  // other: the module as whoever loaded it writes it out, in one pass.
+  template <typename Visit>
+  void ForEachLine(Visit&& visit) const;
   // The whole module, lines joined by CR LF.
   std::u16string Text() const;
 
@@ -112,6 +117,24 @@ class MemoryModule : public CodeModule {
   LineId nextId_ = 0;
   std::weak_ptr<tamvo::CodePane> pane_;
 };
+
+template <typename Visit>
+void MemoryModule::ForEachLine(Visit&& visit) const {
+  // Lines keep their order through edits: the lines loaded decoded are met
+  // in the order of their ids.
+  std::size_t decoded = 0;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    if (line.raw) {
+      visit(LineId{line.id}, std::string_view(bytes_->data() + line.at, line.size), std::u16string_view());
+      continue;
+    }
+    while (decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first < line.id) ++decoded;
+    const bool loaded = decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first == line.id;
+    visit(LineId{line.id}, loaded ? bytesOfDecoded_[decoded].second : std::string_view(),
+          loaded ? std::u16string_view() : std::u16string_view(text_.At(line.at), line.size));
+  }
+}
 
 // The one code pane of a MemoryModule, with its selection.
 class MemoryPane : public CodePane {

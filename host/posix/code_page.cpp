@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -198,6 +199,15 @@ std::string CodePage::Encode(std::u16string_view text) {
                   u" can't hold");
   }
   return bytes;
+}
+
+CodePage& SharedCodePage(const std::string& encoding) {
+  static std::map<std::string, std::unique_ptr<CodePage>, std::less<>> codePages;
+  auto found = codePages.find(encoding);
+  if (found == codePages.end()) {
+    found = codePages.emplace(encoding, std::make_unique<CodePage>(encoding)).first;
+  }
+  return *found->second;
 }
 
 bool IsValidUtf8(std::string_view bytes) { return CodePage::Converter("UTF-16LE", "UTF-8").Accepts(bytes); }

@@ -49,6 +49,12 @@ class CodePage {
   bool asciiIsItself_ = false;
 };
 
+// The code page of an encoding, its converters opened once a process:
+// opening them costs more than converting the few lines of a module that
+// are not ASCII. Throws Failure when the encoding is unknown. For one
+// thread, as tamvo is.
+CodePage& SharedCodePage(const std::string& encoding);
+
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 // True when the bytes would be well-formed UTF-8 but for UTF-16 surrogates

@@ -113,7 +113,7 @@ void ModuleFile::SniffEncoding(EncodingChoice choice) {
   bool legacyReadsIt = false;
   if (!beyond07FF) {
     try {
-      legacyReadsIt = CodePage(codePage_).Reads(bytes);
+      legacyReadsIt = SharedCodePage(codePage_).Reads(bytes);
     } catch (const Failure&) {  // an unknown code page reads nothing
     }
   }
@@ -165,7 +165,7 @@ std::string_view ModuleFile::EndOf(PhysicalLine line) const {
 ModuleFile::DecodedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>& lines,
                                                  EncodingChoice choice) const {
   auto decode = [&](const std::string& encoding) {
-    CodePage codePage(encoding);
+    CodePage& codePage = SharedCodePage(encoding);
     // Plain ASCII reads as itself: such lines stay bytes. The others go to
     // the converter together, one LF after each, in one call: a call costs
     // far more than the few bytes of a line.
@@ -354,23 +354,21 @@ std::string ModuleFile::Serialize() const {
 }
 
 void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) const {
-  CodePage codePage(encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8");
+  CodePage& codePage = SharedCodePage(EncodingName());
   MemoryModule& module = *module_;
   // Whatever can fail fails before the first piece: a new line with a
   // character the encoding lacks.
-  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    if (module.IdOfLine(line) < loadedCount_) continue;
-    const std::u16string_view text = module.LineText(line);
-    if (codePage.AsciiIsItself() &&
-        std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-      continue;
+  module.ForEachLine([&](MemoryModule::LineId id, std::string_view, std::u16string_view text) {
+    if (id < loadedCount_ || (codePage.AsciiIsItself() &&
+                              std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; }))) {
+      return;
     }
     try {
       codePage.Encode(text);
     } catch (const Failure& failure) {
       throw Failure(failure.Description() + u", the encoding of this file");
     }
-  }
+  });
   // The pieces are taken from one buffer, handed on whenever it holds
   // kPiece bytes: small enough to stay in the cache, and a large module
   // isn't held twice.
@@ -412,22 +410,19 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
       write(hiddenBelow_[nextHidden].line);
     }
   };
-  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    const auto id = module.IdOfLine(line);
+  module.ForEachLine([&](MemoryModule::LineId id, std::string_view loaded, std::u16string_view text) {
     if (id < loadedCount_) {
       if (id > 0) writeHiddenBelowUpTo(id - 1);
       // A line as loaded is still the view of its bytes in the file.
-      const std::string_view bytes = module.RawBytes(line);
-      write({static_cast<std::uint32_t>(bytes.data() - text_.data()),
-             static_cast<std::uint32_t>(bytes.size())});
+      write({static_cast<std::uint32_t>(loaded.data() - text_.data()),
+             static_cast<std::uint32_t>(loaded.size())});
       writeHiddenBelowUpTo(id);
     } else {
-      const std::u16string_view text = module.LineText(line);
       endLine(text.empty(), defaultEnd_);
       codePage.EncodeTo(text, bytes);
       handOn();
     }
-  }
+  });
   writeHiddenBelowUpTo(loadedCount_);
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
   if (!bytes.empty()) sink(bytes);
