@@ -51,6 +51,7 @@ MemoryModule::MemoryModule(std::u16string componentName, LoadedBytes loaded)
         NewLine(decodedAt + static_cast<TextStore::Address>(line.text.data() - decoded), line.text.size()));
     bytesOfDecoded_.emplace_back(nextId_ - 1, line.bytes);
   }
+  loadedCount_ = nextId_;
   loaded.lines.clear();
   loaded.lines.shrink_to_fit();
   index_.Rebuild(Source(), Count());

@@ -109,6 +109,7 @@ class MemoryModule : public CodeModule {
   std::shared_ptr<const std::string> bytes_;  // raw lines view them
   // Lines loaded decoded, with the bytes they were read from: by id.
   std::vector<std::pair<LineId, std::string_view>> bytesOfDecoded_;
+  LineId loadedCount_ = 0;  // lines loaded from bytes: ids 0 .. loadedCount_ - 1
   mutable std::u16string scratch_;
   // Raw lines whose text was asked for by LineText, widened: few, so the
   // lines themselves stay views of their bytes, for whoever loaded them.
@@ -129,8 +130,12 @@ void MemoryModule::ForEachLine(Visit&& visit) const {
       visit(LineId{line.id}, std::string_view(bytes_->data() + line.at, line.size), std::u16string_view());
       continue;
     }
-    while (decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first < line.id) ++decoded;
-    const bool loaded = decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first == line.id;
+    // Inserted lines have ids past every loaded line's: they move nothing.
+    bool loaded = false;
+    if (line.id < loadedCount_) {
+      while (decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first < line.id) ++decoded;
+      loaded = decoded < bytesOfDecoded_.size() && bytesOfDecoded_[decoded].first == line.id;
+    }
     visit(LineId{line.id}, loaded ? bytesOfDecoded_[decoded].second : std::string_view(),
           loaded ? std::u16string_view() : std::u16string_view(text_.At(line.at), line.size));
   }

@@ -97,6 +97,22 @@ TEST(ModuleFile, NewLinesTakeTheFileLineEndAndEncoding) {
   EXPECT_EQ(file.Serialize(), "' x\nSub A()\nEnd Sub\n' " + kNihongoCp932);
 }
 
+// Lines that are not plain ASCII are held decoded; around inserted lines
+// they must still be written back as their own bytes.
+TEST(ModuleFile, LinesNotAsciiKeepTheirBytesAroundInsertedLines) {
+  for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+    const std::string line = bom.empty() ? "' " + kNihongoCp932 : "' \xC3\xA9 \xE6\x97\xA5";
+    ModuleFile file = ModuleFile::Parse(bom + line + "\r\nSub A()\r\n" + line + "\r\nEnd Sub\r\n", u"m");
+    auto& module = *file.Module();
+    module.InsertLines(4, u"' x");
+    module.InsertLines(2, u"' y");
+    module.InsertLines(1, u"' z");
+    EXPECT_EQ(file.Serialize(),
+              bom + "' z\r\n" + line + "\r\n' y\r\nSub A()\r\n" + line + "\r\n' x\r\nEnd Sub\r\n");
+    EXPECT_EQ(module.LineText(5), bom.empty() ? u"' 日本語" : u"' é 日");
+  }
+}
+
 TEST(ModuleFile, TextTheEncodingCantHoldIsAFailure) {
   ModuleFile file = ModuleFile::Parse("Sub A()\r\nEnd Sub\r\n", u"m");
   file.Module()->InsertLines(1, u"' \U0001F600");
