@@ -37,6 +37,13 @@ LineNumber ModuleHeaderEnd(LineAt&& lineAt, LineNumber searchEnd) {
 
 LeadingLines::LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count)
     : module_(module), start_(proc.start), count_(count) {
+  Reset(proc);
+}
+
+void LeadingLines::Reset(const ProcLines& proc) {
+  start_ = proc.start;
+  lines_.clear();
+  texts_.clear();
   if (proc.body >= proc.start) Read(proc.start, proc.body - proc.start + 1);
 }
 
