@@ -58,7 +58,7 @@ void Commands::WalkAllProcedures(bool insert) {
     const std::size_t noted = handWritten_.size();
     std::exception_ptr failure;
     try {
-      LeadingLines lines(*module, count);
+      LeadingLines lines(*module, count, insert ? 1 : 0);
       LineNumber line = count;
       while (const auto proc = module->ProcLinesOfLine(line)) {
         lines.Reset(*proc);

@@ -44,7 +44,9 @@ void LeadingLines::Reset(const ProcLines& proc) {
   start_ = proc.start;
   lines_.clear();
   texts_.clear();
-  if (proc.body >= proc.start) Read(proc.start, proc.body - proc.start + 1);
+  if (proc.body < proc.start) return;
+  const LineNumber end = past_ > 0 ? std::clamp(Count(), proc.body, proc.body + past_) : proc.body;
+  Read(proc.start, end - proc.start + 1);
 }
 
 std::u16string_view LeadingLines::At(LineNumber line) {
