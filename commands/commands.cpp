@@ -58,9 +58,10 @@ void Commands::WalkAllProcedures(bool insert) {
     const std::size_t noted = handWritten_.size();
     std::exception_ptr failure;
     try {
+      LeadingLines lines(*module, count, insert ? 1 : 0);
       LineNumber line = count;
       while (const auto proc = module->ProcLinesOfLine(line)) {
-        LeadingLines lines(*module, *proc, count);
+        lines.Reset(*proc);
         PlanProcComment(plan, lines, *proc, insert);
         line = proc->start - 1;
       }

@@ -8,7 +8,6 @@
 #include <deque>
 #include <exception>
 #include <functional>
-#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +49,18 @@ class LeadingLines {
   // count is the module's CountOfLines, 0 to ask for it only when a
   // continued declaration needs it.
   LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count = 0);
+  // Nothing read until Reset names a procedure. A walk reads every
+  // procedure through one, so that what it keeps is allocated once, not
+  // once a procedure. count is the module's CountOfLines; with past, each
+  // read takes that many lines after the declaration's first line too
+  // (short of the module's end): a walk that writes blocks reads a
+  // declaration continued once, as many are, with the rest of the
+  // procedure's lines, not with a second call.
+  LeadingLines(CodeModule& module, LineNumber count, LineNumber past)
+      : module_(module), start_(0), count_(count), past_(past) {}
+  // Forgets what was read (the views given out with it) and reads the
+  // procedure's lines as the constructor does.
+  void Reset(const ProcLines& proc);
 
   // A line from the procedure's first line on; lines past the declaration's
   // first line are read when asked for. The view lasts as long as this
@@ -67,10 +78,12 @@ class LeadingLines {
   CodeModule& module_;
   LineNumber start_;
   LineNumber count_;
+  LineNumber past_ = 0;
   // Each text the editor gave, kept whole, and the lines as views into
-  // them: one allocation per call rather than one per line. A list never
-  // moves what it holds, so the views stay valid as more is read.
-  std::list<std::u16string> texts_;
+  // them: one allocation per call rather than one per line. A deque never
+  // moves what it holds, so the views stay valid as more is read; cleared,
+  // it keeps its first block for the next procedure's texts.
+  std::deque<std::u16string> texts_;
   std::vector<std::u16string_view> lines_;
   std::u16string joined_;  // a declaration continued on other lines
 };

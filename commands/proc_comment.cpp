@@ -37,7 +37,16 @@ LineNumber ModuleHeaderEnd(LineAt&& lineAt, LineNumber searchEnd) {
 
 LeadingLines::LeadingLines(CodeModule& module, const ProcLines& proc, LineNumber count)
     : module_(module), start_(proc.start), count_(count) {
-  if (proc.body >= proc.start) Read(proc.start, proc.body - proc.start + 1);
+  Reset(proc);
+}
+
+void LeadingLines::Reset(const ProcLines& proc) {
+  start_ = proc.start;
+  lines_.clear();
+  texts_.clear();
+  if (proc.body < proc.start) return;
+  const LineNumber end = past_ > 0 ? std::clamp(Count(), proc.body, proc.body + past_) : proc.body;
+  Read(proc.start, end - proc.start + 1);
 }
 
 std::u16string_view LeadingLines::At(LineNumber line) {
@@ -61,12 +70,16 @@ void LeadingLines::Read(LineNumber from, LineNumber count) {
   const std::u16string_view text = texts_.emplace_back(module_.Lines(from, count));
   const std::size_t before = lines_.size();
   lines_.reserve(before + static_cast<std::size_t>(count));
-  for (std::size_t at = 0;;) {
-    const std::size_t end = text.find(u"\r\n", at);
-    lines_.push_back(text.substr(at, end == std::u16string_view::npos ? end : end - at));
-    if (end == std::u16string_view::npos) break;
-    at = end + 2;
+  // One look at each code unit: a search for the two-unit separator looks
+  // for its first unit, then compares, then searches on.
+  std::size_t at = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'\r' || text[i + 1] != u'\n') continue;
+    lines_.push_back(text.substr(at, i - at));
+    ++i;  // the LF
+    at = i + 1;
   }
+  lines_.push_back(text.substr(at));
   if (lines_.size() - before == static_cast<std::size_t>(count)) return;
   // Lines that don't split back as they were joined: one at a time, then.
   lines_.resize(before);

@@ -10,27 +10,6 @@ namespace tamvo {
 
 namespace {
 
-// Marks which code units of a statement are code, as opposed to string
-// literal contents or an end-of-line comment. A doubled quote inside a
-// literal toggles twice and so stays inside it. Bytes rather than bits:
-// the mask is read once a code unit, and bits cost a shift and a mask each.
-void MarkCode(std::u16string_view text, char* code) {
-  bool inString = false;
-  std::size_t i = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    code[i] = 0;
-    if (c == u'"') {
-      inString = !inString;
-      continue;
-    }
-    if (inString) continue;
-    if (c == u'\'') break;
-    code[i] = 1;
-  }
-  std::fill(code + i, code + text.size(), 0);
-}
-
 // A piece of a declaration with the code mask of its code units.
 struct Piece {
   std::u16string_view text;
@@ -51,7 +30,7 @@ void AppendParamName(std::u16string& name, const Piece& piece) {
   std::size_t i = 0;
   while (i < text.size()) {
     const bool wordStart = i == 0 || IsBlank(text[i - 1]) || text[i - 1] == u'(';
-    if (piece.IsCode(i) && wordStart &&
+    if (piece.IsCode(i) && wordStart && ToLowerAscii(text[i]) == u'b' &&
         (StartsWithIgnoreCase(text.substr(i), u"ByRef ") ||
          StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
       i += 6;
@@ -77,24 +56,43 @@ void ForEachParam(std::u16string_view declaration, F&& f) {
     onHeap.resize(declaration.size());
     code = onHeap.data();
   }
-  MarkCode(declaration, code);
-  std::size_t open = 0;
-  while (open < declaration.size() && !(code[open] && declaration[open] == u'(')) ++open;
-  if (open == declaration.size()) return;
-
-  // The list is read whole before the first piece, so that one never
-  // closed gives no piece at all.
-  std::size_t close = std::u16string_view::npos;
+  // One pass marks which code units are code, as opposed to string literal
+  // contents or an end-of-line comment (a doubled quote inside a literal
+  // toggles twice and so stays inside it), finds the list's "(" and its
+  // closing ")", and stops there: nothing after the list is looked at. The
+  // list is read whole before the first piece, so that one never closed
+  // gives no piece at all. Bytes rather than bits: the mask is read once a
+  // code unit, and bits cost a shift and a mask each.
+  constexpr std::size_t kNone = std::u16string_view::npos;
+  std::size_t open = kNone;
+  std::size_t close = kNone;
+  bool inString = false;
   int depth = 0;
-  for (std::size_t i = open + 1; i < declaration.size() && close == std::u16string_view::npos; ++i) {
-    if (!code[i]) continue;
-    if (declaration[i] == u'(') ++depth;
-    if (declaration[i] == u')') {
-      if (depth == 0) close = i;
+  const char16_t* const text = declaration.data();
+  for (std::size_t i = 0; i < declaration.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\'' && !inString) break;
+    const bool quote = c == u'"';
+    inString = inString != quote;
+    const bool isCode = !inString && !quote;
+    code[i] = isCode;
+    if (!isCode) continue;
+    if (c == u'(') {
+      if (open == kNone) {
+        open = i;
+      } else {
+        ++depth;
+      }
+    } else if (c == u')' && open != kNone) {
+      if (depth == 0) {
+        close = i;
+        break;
+      }
       --depth;
     }
   }
-  if (close == std::u16string_view::npos) {
+  if (open == kNone) return;
+  if (close == kNone) {
     throw Failure(std::u16string(kInvalidArgument) + u": the parameter list has no closing \")\": " +
                   std::u16string(declaration));
   }

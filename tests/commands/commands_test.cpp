@@ -281,7 +281,7 @@ TEST(Walks, FewCallsIntoTheEditorAndNoneBehindAnEdit) {
     const auto n = FromUtf8(std::to_string(i));
     // An annotation stays below the block: a second insert-all must still
     // find nothing to change.
-    text += i % 2 ? u"Function F" + n + u"(a, b) As Long\nEnd Function\n"
+    text += i % 2 ? u"Function F" + n + u"(a, _\n b) As Long\nEnd Function\n"
                   : u"\n'@Ignore\nSub S" + n + u"()\nEnd Sub\n";
   }
   Editor editor(text);
@@ -305,6 +305,8 @@ TEST(Walks, FewCallsIntoTheEditorAndNoneBehindAnEdit) {
     (commands.*step.command)();
     // The walk's own CountOfLines and its last lookup, in the declarations.
     EXPECT_LE(calls.size(), step.perProcedure * kProcedures + 2);
+    // One read a procedure, its declaration continued once included.
+    EXPECT_EQ(static_cast<std::size_t>(std::count(calls.begin(), calls.end(), "Lines")), kProcedures);
     EXPECT_EQ(vbe.Module().Edits() > 0, step.edits);
     const auto firstEdit = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
       return call == "InsertLines" || call == "DeleteLines";
@@ -316,7 +318,7 @@ TEST(Walks, FewCallsIntoTheEditorAndNoneBehindAnEdit) {
               std::u16string uncommented;
               for (std::size_t i = 0; i < kProcedures; ++i) {
                 const auto n = FromUtf8(std::to_string(i));
-                uncommented += i % 2 ? u"\nFunction F" + n + u"(a, b) As Long\nEnd Function\n"
+                uncommented += i % 2 ? u"\nFunction F" + n + u"(a, _\n b) As Long\nEnd Function\n"
                                      : u"\n'@Ignore\nSub S" + n + u"()\nEnd Sub\n";
               }
               return uncommented;
