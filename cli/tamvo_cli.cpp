@@ -339,7 +339,8 @@ Outcome Deliver(const std::string& name, const std::string& shownName, const std
     }
   }
   if (!changed) return Outcome::Unchanged;
-  if (request.check) env.err << "tamvo: " << shownName << ": would change\n";
+  // One write: standard error is unbuffered.
+  if (request.check) env.err << "tamvo: " + shownName + ": would change\n";
   return Outcome::Changed;
 }
 
