@@ -110,15 +110,6 @@ std::u16string_view MemoryModule::LineText(LineNumber number) const {
   return kept->second;
 }
 
-std::string_view MemoryModule::RawBytes(LineNumber number) const {
-  const Line& line = lines_[static_cast<std::size_t>(number - 1)];
-  if (line.raw) return {bytes_->data() + line.at, line.size};
-  const auto found = std::lower_bound(bytesOfDecoded_.begin(), bytesOfDecoded_.end(), line.id,
-                                      [](const auto& entry, LineId id) { return entry.first < id; });
-  if (found == bytesOfDecoded_.end() || found->first != line.id) return {};
-  return found->second;
-}
-
 ProcIndex::LineSource MemoryModule::Source() const {
   // The index looks at a line and moves on: raw lines need not be kept decoded.
   return [this](LineNumber line) -> std::u16string_view { return Peek(lines_[line - 1]); };

@@ -65,8 +65,6 @@ class MemoryModule : public CodeModule {
   LineId IdOfLine(LineNumber line) const;
   // Valid as long as the module lives, through any edit.
   std::u16string_view LineText(LineNumber line) const;
-  // The bytes a line loaded from bytes was read from; empty for any other.
-  std::string_view RawBytes(LineNumber line) const;
   // Calls visit(id, bytes, text) for every line in order, with the bytes
   // of a line loaded from bytes (its text left empty) or the text of any
   // other: the module as whoever loaded it writes it out, in one pass.

@@ -126,14 +126,6 @@ CodePage::CodePage(std::string encoding)
 
 CodePage::~CodePage() = default;
 
-void CodePage::DecodeTo(std::string_view bytes, std::u16string& text) {
-  if (asciiIsItself_ && std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsAscii(c); })) {
-    text.append(bytes.begin(), bytes.end());
-    return;
-  }
-  text += Decode(bytes);
-}
-
 std::u16string CodePage::Decode(std::string_view bytes) {
   if (asciiIsItself_ && std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsAscii(c); })) {
     return std::u16string(bytes.begin(), bytes.end());

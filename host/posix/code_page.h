@@ -22,8 +22,6 @@ class CodePage {
   // Throws Failure naming the encoding, the column and the bytes when the
   // bytes are not valid in it.
   std::u16string Decode(std::string_view bytes);
-  // The same, appended to text: ASCII is widened in place.
-  void DecodeTo(std::string_view bytes, std::u16string& text);
   // True when Decode would read the bytes; a whole file is checked without
   // a copy of its text.
   bool Reads(std::string_view bytes);
