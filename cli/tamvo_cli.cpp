@@ -1,16 +1,23 @@
 #include "cli/tamvo_cli.h"
 
+#include <sched.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <istream>
 #include <iterator>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <thread>
 
 #include "cli/docs_cli.h"
 #include "cli/lint_files.h"
@@ -386,6 +393,66 @@ Outcome ProcessFile(const std::string& name, const Request& request, const Event
   }
 }
 
+// Processors this process may run on.
+std::size_t UsableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return static_cast<std::size_t>(std::max(1, CPU_COUNT(&set)));
+}
+
+// --check over several files changes nothing and asks nothing (the author
+// offered is the stored one or --author), so the files are shared out among
+// the processors: each worker has its own answers and settings, as a file
+// run alone would, and what a file tells is written in the order of the
+// files once it is done, as one run after the other would write it.
+// Returns the outcome of every file.
+std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTable& events,
+                                          SettingsFile* store, std::size_t workers,
+                                          const CliEnvironment& env) {
+  struct Done {
+    bool ready = false;
+    Outcome outcome = Outcome::Failed;
+    std::string messages;
+  };
+  const std::size_t count = request.files.size();
+  std::vector<Done> done(count);
+  std::mutex mutex;
+  std::condition_variable readyOne;
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    CliUi ui(request, env);
+    RunSettings settings(store, /*check=*/true);
+    for (std::size_t i; (i = next++) < count;) {
+      std::ostringstream messages;
+      const CliEnvironment fileEnv{env.in, env.out, messages, false, env.settingsPath};
+      Outcome outcome = Outcome::Failed;
+      try {
+        outcome = ProcessFile(request.files[i], request, events, ui, settings, fileEnv);
+      } catch (...) {  // ProcessFile catches every failure it knows of
+        messages << "tamvo: " << request.files[i] << ": unexpected failure\n";
+      }
+      settings.FileDone(outcome != Outcome::Failed);
+      const std::lock_guard<std::mutex> lock(mutex);
+      done[i] = {true, outcome, std::move(messages).str()};
+      readyOne.notify_all();
+    }
+  };
+  std::vector<std::jthread> threads;
+  for (std::size_t i = 0; i < workers; ++i) threads.emplace_back(work);
+  std::vector<Outcome> outcomes;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::unique_lock<std::mutex> lock(mutex);
+    readyOne.wait(lock, [&] { return done[i].ready; });
+    const std::string messages = std::move(done[i].messages);
+    outcomes.push_back(done[i].outcome);
+    lock.unlock();
+    // One write: standard error is unbuffered.
+    if (!messages.empty()) env.err << messages << std::flush;
+  }
+  return outcomes;
+}
+
 int RunFiles(const Request& request, const CliEnvironment& env) {
   std::optional<SettingsFile> store;
   if (env.settingsPath) store.emplace(*env.settingsPath);
@@ -410,11 +477,23 @@ int RunFiles(const Request& request, const CliEnvironment& env) {
   events.InitEventTable();
   bool failed = false;
   bool changed = false;
-  for (const auto& file : request.files) {
-    const Outcome outcome = ProcessFile(file, request, events, ui, settings, env);
-    settings.FileDone(outcome != Outcome::Failed);
+  auto tell = [&](Outcome outcome) {
     failed = failed || outcome == Outcome::Failed;
     changed = changed || outcome == Outcome::Changed;
+  };
+  const std::size_t workers = std::min(UsableProcessors(), request.files.size());
+  const bool readsStandardInput =
+      std::find(request.files.begin(), request.files.end(), "-") != request.files.end();
+  if (request.check && workers > 1 && !readsStandardInput) {
+    for (const Outcome outcome :
+         CheckFilesInParallel(request, events, store ? &*store : nullptr, workers, env))
+      tell(outcome);
+  } else {
+    for (const auto& file : request.files) {
+      const Outcome outcome = ProcessFile(file, request, events, ui, settings, env);
+      settings.FileDone(outcome != Outcome::Failed);
+      tell(outcome);
+    }
   }
   try {
     settings.Store();

@@ -194,7 +194,8 @@ std::string CodePage::Encode(std::u16string_view text) {
 }
 
 CodePage& SharedCodePage(const std::string& encoding) {
-  static std::map<std::string, std::unique_ptr<CodePage>, std::less<>> codePages;
+  // A converter holds state while it works: each thread has its own.
+  thread_local std::map<std::string, std::unique_ptr<CodePage>, std::less<>> codePages;
   auto found = codePages.find(encoding);
   if (found == codePages.end()) {
     found = codePages.emplace(encoding, std::make_unique<CodePage>(encoding)).first;

@@ -47,10 +47,9 @@ class CodePage {
   bool asciiIsItself_ = false;
 };
 
-// The code page of an encoding, its converters opened once a process:
+// The code page of an encoding, its converters opened once a thread:
 // opening them costs more than converting the few lines of a module that
-// are not ASCII. Throws Failure when the encoding is unknown. For one
-// thread, as tamvo is.
+// are not ASCII. Throws Failure when the encoding is unknown.
 CodePage& SharedCodePage(const std::string& encoding);
 
 // True when the bytes are well-formed UTF-8.

@@ -392,11 +392,31 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
     pendingEnd = end;
     first = false;
   };
+  // Lines that stood together in the file and still follow each other are
+  // one run of its bytes, their ends included, copied in one go: the lone
+  // CR above can't arise between them, as a CR then an LF read as one end.
+  bool inRun = false;
+  std::size_t runStart = 0;
+  std::size_t runEnd = 0;  // where the run's last line ends, before its line end
+  auto flushRun = [&] {
+    bytes += text_.substr(runStart, runEnd - runStart);
+    runStart = runEnd;
+    handOn();
+  };
   auto write = [&](PhysicalLine line) {
+    if (inRun && line.start == runEnd + pendingEnd.size()) {
+      runEnd = std::size_t{line.start} + line.size;
+      // Only the file's last line has no end, and nothing follows it.
+      pendingEnd = EndOf(line).empty() ? std::string_view(defaultEnd_) : EndOf(line);
+      if (runEnd - runStart >= kPiece) flushRun();
+      return;
+    }
+    if (inRun) flushRun();
     const std::string_view text = TextOf(line);
     endLine(text.empty(), EndOf(line));
-    bytes += text;
-    handOn();
+    inRun = true;
+    runStart = line.start;
+    runEnd = runStart + text.size();
   };
 
   for (const auto& line : hiddenAbove_) write(line);
@@ -418,12 +438,15 @@ void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) co
              static_cast<std::uint32_t>(loaded.size())});
       writeHiddenBelowUpTo(id);
     } else {
+      if (inRun) flushRun();
+      inRun = false;
       endLine(text.empty(), defaultEnd_);
       codePage.EncodeTo(text, bytes);
       handOn();
     }
   });
   writeHiddenBelowUpTo(loadedCount_);
+  if (inRun) flushRun();
   if (!first && endsWithLineEnd_) bytes += pendingEnd;
   if (!bytes.empty()) sink(bytes);
 }

@@ -134,6 +134,30 @@ TEST_F(TamvoCli, CheckChangesNothingAndTellsByItsExitCode) {
   EXPECT_EQ(ReadFileBytes(raw), kModule);
 }
 
+// --check over many files works on several at once: what each file tells
+// still comes in the order of the files, as one run after the other tells it.
+TEST_F(TamvoCli, CheckOverManyFilesTellsInTheOrderOfTheFiles) {
+  std::string large = "Attribute VB_Name = \"large\"\r\n";
+  for (int i = 0; i < 3000; ++i) large += "' old\r\nSub S" + std::to_string(i) + "(a)\r\nEnd Sub\r\n";
+  std::vector<std::string> files{Write("large.bas", large)};
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".bas";
+    files.push_back(i % 4 == 1   ? Write(name, "Sub S(a\r\nEnd Sub\r\n")  // fails
+                    : i % 4 == 2 ? (folder / name).string()                // missing
+                    : i % 4 == 3 ? Write(name, kCommented)
+                                 : Write(name, kModule));
+  }
+  std::string oneByOne;
+  for (const auto& file : files) {
+    Run({"--check", "insert-all", file});
+    oneByOne += err.str();
+  }
+  std::vector<std::string> args{"--check", "insert-all"};
+  args.insert(args.end(), files.begin(), files.end());
+  EXPECT_EQ(Run(args), kExitFailed);
+  EXPECT_EQ(err.str(), oneByOne);
+}
+
 TEST_F(TamvoCli, ProcedureAtALineCountedWithHiddenLines) {
   const auto file = Write("a.bas", kModule);
   // Line 9 of the file is "End Sub" of Form_Load; line 1 is a hidden attribute.
