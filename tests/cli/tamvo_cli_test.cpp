@@ -143,7 +143,7 @@ TEST_F(TamvoCli, CheckOverManyFilesTellsInTheOrderOfTheFiles) {
   for (int i = 0; i < 12; ++i) {
     const std::string name = "f" + std::to_string(i) + ".bas";
     files.push_back(i % 4 == 1   ? Write(name, "Sub S(a\r\nEnd Sub\r\n")  // fails
-                    : i % 4 == 2 ? (folder / name).string()                // missing
+                    : i % 4 == 2 ? (folder / name).string()               // missing
                     : i % 4 == 3 ? Write(name, kCommented)
                                  : Write(name, kModule));
   }
