@@ -13,6 +13,8 @@
 
 namespace tamvo {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 // The last line of a module header at the top of the module: "'/**" on
@@ -279,7 +281,7 @@ LineNumber Commands::PlanProcComment(CommentPlan& plan, LeadingLines& lines, con
   if (insert) {
     // The block goes straight after the empty line's CR LF, in the one
     // string the edit inserts.
-    text += u"\r\n";
+    text += u"\r\n"sv;
     AppendProcComment(text, proc.name, lines.Declaration(proc.body), proc.kind, events_);
     // What the insert replaces is noted as it is read, for the command line
     // to tell: a second walk to find it would read every procedure again.

@@ -6,8 +6,10 @@
 
 namespace tamvo {
 
+using namespace std::string_view_literals;
+
 void AppendLine(std::u16string& block, std::u16string_view line) {
-  if (!block.empty()) block += u"\r\n";
+  if (!block.empty()) block += u"\r\n"sv;
   block += line;
 }
 
@@ -24,14 +26,14 @@ void AppendProcComment(std::u16string& text, std::u16string_view procName, std::
   const std::u16string summary = events.GetProcSummary(procName);
   // Most blocks are a handful of short lines: room for them at once.
   text.reserve(start + 96 + summary.size());
-  text += u"'/**\r\n' * ";
+  text += u"'/**\r\n' * "sv;
   text += summary;
   text += u'.';
   switch (kind) {
     case ProcKind::Proc:
-      if (IsFunctionDeclaration(declaration)) text += u"\r\n' * @return ";
+      if (IsFunctionDeclaration(declaration)) text += u"\r\n' * @return "sv;
       try {
-        AppendParamNames(text, declaration, u"\r\n' * @param ");
+        AppendParamNames(text, declaration, u"\r\n' * @param "sv);
       } catch (...) {
         // A declaration that can't be read gives no block at all.
         text.resize(start);
@@ -40,17 +42,17 @@ void AppendProcComment(std::u16string& text, std::u16string_view procName, std::
       break;
     case ProcKind::Let:
     case ProcKind::Set:
-      text += u"\r\n' * Setter: ";
+      text += u"\r\n' * Setter: "sv;
       text += procName;
       break;
     case ProcKind::Get:
-      text += u"\r\n' * Getter: ";
+      text += u"\r\n' * Getter: "sv;
       text += procName;
       break;
     default:
       break;
   }
-  text += u"\r\n' */";
+  text += u"\r\n' */"sv;
 }
 
 }  // namespace tamvo

@@ -8,6 +8,8 @@
 
 namespace tamvo {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 // A piece of a declaration with the code mask of its code units.
@@ -22,17 +24,17 @@ struct Piece {
 // (each with its space, where it starts a word outside string literals) and
 // without spaces around it.
 void AppendParamName(std::u16string& name, const Piece& piece) {
-  std::size_t as = FindIgnoreCase(piece.text, u" As ");
+  std::size_t as = FindIgnoreCase(piece.text, u" As "sv);
   while (as != std::u16string_view::npos && !piece.IsCode(as))
-    as = FindIgnoreCase(piece.text, u" As ", as + 1);
+    as = FindIgnoreCase(piece.text, u" As "sv, as + 1);
   const std::u16string_view text = piece.text.substr(0, as);
   const std::size_t start = name.size();
   std::size_t i = 0;
   while (i < text.size()) {
     const bool wordStart = i == 0 || IsBlank(text[i - 1]) || text[i - 1] == u'(';
     if (piece.IsCode(i) && wordStart && ToLowerAscii(text[i]) == u'b' &&
-        (StartsWithIgnoreCase(text.substr(i), u"ByRef ") ||
-         StartsWithIgnoreCase(text.substr(i), u"ByVal "))) {
+        (StartsWithIgnoreCase(text.substr(i), u"ByRef "sv) ||
+         StartsWithIgnoreCase(text.substr(i), u"ByVal "sv))) {
       i += 6;
     } else if (text[i] == u' ' && name.size() == start) {
       ++i;  // a leading space
@@ -134,7 +136,7 @@ bool IsFunctionDeclaration(std::u16string_view declaration) {
     while (end < declaration.size() && !IsBlank(declaration[end])) ++end;
     const auto word = declaration.substr(i, end - i);
     if (word.empty()) return false;
-    if (EqualsIgnoreCase(word, u"Function")) return end < declaration.size();
+    if (EqualsIgnoreCase(word, u"Function"sv)) return end < declaration.size();
     if (!IsProcModifier(word)) return false;
     i = end;
   }

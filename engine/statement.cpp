@@ -4,6 +4,8 @@
 
 namespace tamvo {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 bool IsWordChar(char16_t c) {
@@ -55,7 +57,7 @@ void AppendContinuationLine(std::u16string& statement, std::u16string_view line)
 }
 
 bool IsProcModifier(std::u16string_view word) {
-  return Is(word, u"Public") || Is(word, u"Private") || Is(word, u"Friend") || Is(word, u"Static");
+  return Is(word, u"Public"sv) || Is(word, u"Private"sv) || Is(word, u"Friend"sv) || Is(word, u"Static"sv);
 }
 
 Statement ClassifyStatement(std::u16string_view text) {
@@ -66,10 +68,10 @@ Statement ClassifyStatement(std::u16string_view text) {
 
   WordReader words(text);
   std::u16string_view word = words.Next();
-  if (Is(word, u"Rem")) return {StatementKind::Comment, {}, ProcKind::Proc};
-  if (Is(word, u"End")) {
+  if (Is(word, u"Rem"sv)) return {StatementKind::Comment, {}, ProcKind::Proc};
+  if (Is(word, u"End"sv)) {
     const auto what = words.Next();
-    if (Is(what, u"Sub") || Is(what, u"Function") || Is(what, u"Property")) {
+    if (Is(what, u"Sub"sv) || Is(what, u"Function"sv) || Is(what, u"Property"sv)) {
       return {StatementKind::ProcEnd, {}, ProcKind::Proc};
     }
     return {StatementKind::Code, {}, ProcKind::Proc};
@@ -77,18 +79,18 @@ Statement ClassifyStatement(std::u16string_view text) {
 
   while (IsProcModifier(word)) word = words.Next();
   ProcKind kind = ProcKind::Proc;
-  if (Is(word, u"Property")) {
+  if (Is(word, u"Property"sv)) {
     const auto accessor = words.Next();
-    if (Is(accessor, u"Get")) {
+    if (Is(accessor, u"Get"sv)) {
       kind = ProcKind::Get;
-    } else if (Is(accessor, u"Let")) {
+    } else if (Is(accessor, u"Let"sv)) {
       kind = ProcKind::Let;
-    } else if (Is(accessor, u"Set")) {
+    } else if (Is(accessor, u"Set"sv)) {
       kind = ProcKind::Set;
     } else {
       return {StatementKind::Code, {}, ProcKind::Proc};
     }
-  } else if (!Is(word, u"Sub") && !Is(word, u"Function")) {
+  } else if (!Is(word, u"Sub"sv) && !Is(word, u"Function"sv)) {
     return {StatementKind::Code, {}, ProcKind::Proc};
   }
   const auto name = words.Next();

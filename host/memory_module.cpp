@@ -9,6 +9,8 @@
 
 namespace tamvo {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 const std::u16string kInvalidCall(kInvalidArgument);
@@ -132,7 +134,7 @@ std::u16string MemoryModule::Join(LineNumber first, LineNumber end) const {
   std::u16string text;
   text.reserve(size);  // a raw line has at least as many bytes as characters
   for (LineNumber line = first; line < end; ++line) {
-    if (line > first) text += u"\r\n";
+    if (line > first) text += u"\r\n"sv;
     AppendText(lines_[line - 1], text);
   }
   return text;
@@ -141,25 +143,25 @@ std::u16string MemoryModule::Join(LineNumber first, LineNumber end) const {
 void MemoryModule::InsertLines(LineNumber line, std::u16string_view code) {
   if (line < 1) throw Failure(kInvalidCall + u": InsertLines(" + Number(line) + u")");
   line = std::min(line, Count() + 1);
-  // The lines as SplitLines cuts them, made into lines of the module
-  // directly. Like the editor, an empty text still inserts one empty line.
-  std::vector<Line> inserted;
-  inserted.reserve(1 + static_cast<std::size_t>(std::count(code.begin(), code.end(), u'\n')));
+  // The text is kept once, and the lines as SplitLines cuts it view it.
+  // Like the editor, an empty text still inserts one empty line.
+  const TextStore::Address at = text_.Add(code);
+  inserted_.clear();
   bool standalone = true;
-  auto add = [&](std::u16string_view text) {
-    standalone = standalone && ProcIndex::Standalone(text);
-    inserted.push_back(NewLine(text_.Add(text), text.size()));
+  auto add = [&](std::size_t start, std::size_t end) {
+    standalone = standalone && ProcIndex::Standalone(code.substr(start, end - start));
+    inserted_.push_back(NewLine(at + static_cast<TextStore::Address>(start), end - start));
   };
   std::size_t start = 0;
   for (std::size_t i = 0; i < code.size(); ++i) {
     if (code[i] != u'\r' && code[i] != u'\n') continue;
-    add(code.substr(start, i - start));
+    add(start, i);
     if (code[i] == u'\r' && i + 1 < code.size() && code[i + 1] == u'\n') ++i;
     start = i + 1;
   }
-  if (start < code.size() || inserted.empty()) add(code.substr(start));
-  const auto delta = static_cast<LineNumber>(inserted.size());
-  lines_.Insert(static_cast<std::size_t>(line - 1), inserted);
+  if (start < code.size() || inserted_.empty()) add(start, code.size());
+  const auto delta = static_cast<LineNumber>(inserted_.size());
+  lines_.Insert(static_cast<std::size_t>(line - 1), inserted_);
   index_.Update(Source(), Count(), line, delta, standalone);
 }
 
@@ -211,11 +213,14 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
 }
 
 std::optional<ProcLines> MemoryModule::ProcLinesOfLine(LineNumber line) {
-  ProcKind kind = ProcKind::Proc;
-  if (ProcOfLine(line, kind).empty()) return std::nullopt;
-  const std::size_t proc = *index_.OfLine(line);
-  return ProcLines{std::u16string(index_.Name(proc)), index_.Kind(proc), index_.StartLine(proc),
-                   index_.BodyLine(proc)};
+  if (line < 0 || line > Count()) {
+    throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
+                  u" lines");
+  }
+  const auto proc = index_.OfLine(line);
+  if (!proc || index_.Name(*proc).empty()) return std::nullopt;
+  return ProcLines{std::u16string(index_.Name(*proc)), index_.Kind(*proc), index_.StartLine(*proc),
+                   index_.BodyLine(*proc)};
 }
 
 std::shared_ptr<CodePane> MemoryModule::CodePane() {

@@ -109,6 +109,7 @@ class MemoryModule : public CodeModule {
   std::vector<std::pair<LineId, std::string_view>> bytesOfDecoded_;
   LineId loadedCount_ = 0;  // lines loaded from bytes: ids 0 .. loadedCount_ - 1
   mutable std::u16string scratch_;
+  std::vector<Line> inserted_;  // the lines of the text being inserted
   // Raw lines whose text was asked for by LineText, widened: few, so the
   // lines themselves stay views of their bytes, for whoever loaded them.
   mutable std::unordered_map<LineId, std::u16string_view> decoded_;
