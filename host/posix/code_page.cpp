@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -150,13 +151,34 @@ std::u16string CodePage::Decode(std::string_view bytes) {
 
 bool CodePage::Reads(std::string_view bytes) { return decoder_->Accepts(bytes); }
 
+namespace {
+
+// Narrows text into out for as long as it is ASCII, four code units a step
+// where it can; returns how many it narrowed.
+std::size_t NarrowAscii(std::u16string_view text, char* out) {
+  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+  std::size_t i = 0;
+  for (; i + 4 <= text.size(); i += 4) {
+    std::uint64_t units;
+    std::memcpy(&units, text.data() + i, sizeof units);
+    if (units & kNotAscii) break;
+    out[i] = static_cast<char>(text[i]);
+    out[i + 1] = static_cast<char>(text[i + 1]);
+    out[i + 2] = static_cast<char>(text[i + 2]);
+    out[i + 3] = static_cast<char>(text[i + 3]);
+  }
+  for (; i < text.size() && IsAscii(text[i]); ++i) out[i] = static_cast<char>(text[i]);
+  return i;
+}
+
+}  // namespace
+
 void CodePage::EncodeTo(std::u16string_view text, std::string& bytes) {
-  if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
-    const std::size_t at = bytes.size();
+  const std::size_t at = bytes.size();
+  if (asciiIsItself_) {
     bytes.resize(at + text.size());
-    std::transform(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                   [](char16_t c) { return static_cast<char>(c); });
-    return;
+    if (NarrowAscii(text, bytes.data() + at) == text.size()) return;
+    bytes.resize(at);
   }
   bytes += Encode(text);
 }
