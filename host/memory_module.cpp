@@ -179,7 +179,8 @@ void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
   index_.Update(Source(), Count(), startLine, -count, standalone);
 }
 
-std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) const {
+std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) {
+  index_.Settle();
   const auto found = index_.Find(procName, kind);
   if (!found) {
     throw Failure(u"Sub or Function not defined: " + std::u16string(procName) +
@@ -206,6 +207,7 @@ std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
                   u" lines");
   }
   kind = ProcKind::Proc;
+  index_.Settle();
   const auto proc = index_.OfLine(line);
   if (!proc) return {};
   kind = index_.Kind(*proc);
@@ -217,6 +219,7 @@ std::optional<ProcLines> MemoryModule::ProcLinesOfLine(LineNumber line) {
     throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
                   u" lines");
   }
+  index_.Settle();
   const auto proc = index_.OfLine(line);
   if (!proc || index_.Name(*proc).empty()) return std::nullopt;
   return ProcLines{std::u16string(index_.Name(*proc)), index_.Kind(*proc), index_.StartLine(*proc),

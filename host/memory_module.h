@@ -94,7 +94,7 @@ class MemoryModule : public CodeModule {
   LineNumber Count() const { return static_cast<LineNumber>(lines_.size()); }
   // Lines first .. end - 1 joined by CR LF.
   std::u16string Join(LineNumber first, LineNumber end) const;
-  std::size_t FindProc(std::u16string_view procName, ProcKind kind) const;
+  std::size_t FindProc(std::u16string_view procName, ProcKind kind);
   ProcIndex::LineSource Source() const;
 
   std::u16string componentName_;

@@ -116,6 +116,7 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
     names_ += proc.name;
   }
   declarationsEnd_ = reading.declarationsEnd;
+  pendingMoves_.clear();
   ResetShifts();
   lastFound_.reset();
   BuildSlots();
@@ -124,9 +125,10 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
 void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
                        bool standalone) {
   if (standalone && (line == 1 || !ContinuesOnNextLine(lines(line - 1)))) {
-    MoveLines(lineCount, line, delta);
+    pendingMoves_.push_back({lineCount, line, delta});
     return;
   }
+  Settle();
   // Lines above the edit are unchanged, and so is every procedure that ends
   // above it: re-read from the end of the last of those.
   std::size_t unchanged = CountEndingBefore(line);
@@ -169,6 +171,11 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
     procs_[i].terminated = reading.procs[k].terminated;
   }
   if (replacedEnd < procs_.size()) AddShift(replacedEnd, delta);
+}
+
+void ProcIndex::Settle() {
+  for (const Move& move : pendingMoves_) MoveLines(move.lineCount, move.line, move.delta);
+  pendingMoves_.clear();
 }
 
 void ProcIndex::MoveLines(LineNumber lineCount, LineNumber line, LineNumber delta) {
