@@ -41,11 +41,11 @@ class WordReader {
 bool Is(std::u16string_view word, std::u16string_view keyword) { return EqualsIgnoreCase(word, keyword); }
 
 // The editor reports "Function F$()" as F.
-std::u16string WithoutTypeCharacter(std::u16string_view name) {
-  if (name.size() > 1 && std::u16string_view(u"$%&!#@^").find(name.back()) != std::u16string_view::npos) {
+std::u16string_view WithoutTypeCharacter(std::u16string_view name) {
+  if (name.size() > 1 && u"$%&!#@^"sv.find(name.back()) != std::u16string_view::npos) {
     name.remove_suffix(1);
   }
-  return std::u16string(name);
+  return name;
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ enum class StatementKind {
 
 struct Statement {
   StatementKind kind = StatementKind::Blank;
-  std::u16string procName;  // ProcStart only
+  std::u16string_view procName;  // ProcStart only; a view of the text classified
   ProcKind procKind = ProcKind::Proc;
 };
 

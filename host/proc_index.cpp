@@ -87,7 +87,7 @@ ProcIndex::Reading ProcIndex::Read(
       open.reset();
       if ((reading.syncedWith = meetsOld(reading.procs.back()))) return reading;
     } else if (statement.kind == StatementKind::ProcStart) {
-      open = ReadProc{statement.procName, statement.procKind, first, first, false};
+      open = ReadProc{std::u16string(statement.procName), statement.procKind, first, first, false};
       inDeclarations = false;
     } else if (inDeclarations && statement.kind == StatementKind::Code) {
       reading.declarationsEnd = last;
