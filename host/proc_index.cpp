@@ -125,6 +125,10 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
 void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
                        bool standalone) {
   if (standalone && (line == 1 || !ContinuesOnNextLine(lines(line - 1)))) {
+    // A few thousand at most: a module of a million lines edited
+    // throughout shouldn't hold a note of every edit.
+    constexpr std::size_t kMostPending = 4096;
+    if (pendingMoves_.size() == kMostPending) Settle();
     pendingMoves_.push_back({lineCount, line, delta});
     return;
   }
