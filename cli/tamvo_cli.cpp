@@ -17,6 +17,7 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "cli/docs_cli.h"
@@ -424,22 +425,33 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTab
     CliUi ui(request, env);
     RunSettings settings(store, /*check=*/true);
     for (std::size_t i; (i = next++) < count;) {
-      std::ostringstream messages;
-      const CliEnvironment fileEnv{env.in, env.out, messages, false, env.settingsPath};
       Outcome outcome = Outcome::Failed;
+      std::string messages;
       try {
+        std::ostringstream out;
+        const CliEnvironment fileEnv{env.in, env.out, out, false, env.settingsPath};
         outcome = ProcessFile(request.files[i], request, events, ui, settings, fileEnv);
-      } catch (...) {  // ProcessFile catches every failure it knows of
-        messages << "tamvo: " << request.files[i] << ": unexpected failure\n";
+        messages = std::move(out).str();
+      } catch (...) {  // beyond what ProcessFile catches: memory for the messages
+        outcome = Outcome::Failed;
+        try {
+          messages = "tamvo: " + request.files[i] + ": out of memory\n";
+        } catch (...) {
+        }
       }
       settings.FileDone(outcome != Outcome::Failed);
       const std::lock_guard<std::mutex> lock(mutex);
-      done[i] = {true, outcome, std::move(messages).str()};
+      done[i] = {true, outcome, std::move(messages)};
       readyOne.notify_all();
     }
   };
   std::vector<std::jthread> threads;
-  for (std::size_t i = 0; i < workers; ++i) threads.emplace_back(work);
+  try {
+    for (std::size_t i = 0; i < workers; ++i) threads.emplace_back(work);
+  } catch (const std::system_error&) {  // no more threads to be had: those there are do it
+  }
+  // And with none at all, this one does.
+  if (threads.empty()) work();
   std::vector<Outcome> outcomes;
   for (std::size_t i = 0; i < count; ++i) {
     std::unique_lock<std::mutex> lock(mutex);
