@@ -9,8 +9,6 @@
 
 namespace tamvo {
 
-using namespace std::string_view_literals;
-
 namespace {
 
 const std::u16string kInvalidCall(kInvalidArgument);
@@ -129,13 +127,24 @@ std::u16string MemoryModule::Lines(LineNumber startLine, LineNumber count) {
 }
 
 std::u16string MemoryModule::Join(LineNumber first, LineNumber end) const {
-  std::size_t size = 0;
-  for (LineNumber line = first; line < end; ++line) size += lines_[line - 1].size + 2;
-  std::u16string text;
-  text.reserve(size);  // a raw line has at least as many bytes as characters
+  if (end <= first) return {};
+  // Sized once, then filled: a raw line has as many characters as bytes.
+  std::size_t size = 2 * static_cast<std::size_t>(end - first - 1);
+  for (LineNumber line = first; line < end; ++line) size += lines_[line - 1].size;
+  std::u16string text(size, u'\0');
+  char16_t* out = text.data();
   for (LineNumber line = first; line < end; ++line) {
-    if (line > first) text += u"\r\n"sv;
-    AppendText(lines_[line - 1], text);
+    if (line > first) {
+      *out++ = u'\r';
+      *out++ = u'\n';
+    }
+    const Line& at = lines_[line - 1];
+    if (at.raw) {
+      out = std::transform(bytes_->data() + at.at, bytes_->data() + at.at + at.size, out,
+                           [](char c) { return static_cast<char16_t>(c); });
+    } else {
+      out = std::copy_n(text_.At(at.at), at.size, out);
+    }
   }
   return text;
 }
