@@ -7,6 +7,9 @@
 //   ProcessPeakMemory insert-all on a module of 1,000,000 lines; goal
 //                     bytes_per_line (peak resident memory over the input's
 //                     lines) <= 100.
+//   ProcessLeastInsert the least any insert-all must do (least_insert.cpp)
+//                     on the module of ProcessInsertAll: the floor under
+//                     its x_cat on this machine.
 // Each iteration runs cat and tamvo once each; x_cat is tamvo's total time
 // over cat's. TAMVO_BENCH_BINARY names another tamvo to race (an older
 // build, say); by default it is the one built with the benchmarks.
@@ -102,11 +105,13 @@ Run Spawn(const std::vector<std::string>& args, const fs::path& home) {
   return run;
 }
 
-// tamvo against cat on the same files; exit 1 is --check's "would change".
+// tamvo (or the program args name) against cat on the same files; exit 1
+// is --check's "would change".
 void Race(benchmark::State& state, const std::vector<std::string>& tamvoArgs,
           const std::vector<fs::path>& files, const fs::path& home, long inputLines) {
   const char* other = std::getenv("TAMVO_BENCH_BINARY");
   std::vector<std::string> tamvo{other ? other : TAMVO_BINARY};
+  if (!tamvoArgs.empty() && tamvoArgs.front().starts_with("/")) tamvo.clear();
   tamvo.insert(tamvo.end(), tamvoArgs.begin(), tamvoArgs.end());
   std::vector<std::string> cat{"cat"};
   for (const auto& file : files) {
@@ -143,6 +148,13 @@ void BM_ProcessInsertAll(benchmark::State& state) {
   Race(state, {"insert-all"}, {file}, folder.Path(), LinesOf(bytes));
 }
 
+void BM_ProcessLeastInsert(benchmark::State& state) {
+  const Folder folder;
+  const std::string bytes = GeneratedModuleFile(20000);
+  const fs::path file = folder.Write("mdlBig.bas", bytes);
+  Race(state, {LEAST_INSERT_BINARY}, {file}, folder.Path(), LinesOf(bytes));
+}
+
 void BM_ProcessCheckMany(benchmark::State& state) {
   const Folder folder;
   std::vector<fs::path> files;
@@ -163,6 +175,7 @@ void BM_ProcessPeakMemory(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ProcessInsertAll)->Name("ProcessInsertAll")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessLeastInsert)->Name("ProcessLeastInsert")->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProcessCheckMany)->Name("ProcessCheckMany")->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProcessPeakMemory)
     ->Name("ProcessPeakMemory")
