@@ -85,19 +85,6 @@ std::u16string_view MemoryModule::Peek(const Line& line) const {
   return std::u16string_view(scratch_).substr(0, line.size);
 }
 
-void MemoryModule::AppendText(const Line& line, std::u16string& text) const {
-  if (!line.raw) {
-    text.append(text_.At(line.at), line.size);
-    return;
-  }
-  // ASCII: each byte is its character.
-  const char* bytes = bytes_->data() + line.at;
-  const std::size_t at = text.size();
-  text.resize(at + line.size);
-  std::transform(bytes, bytes + line.size, text.begin() + static_cast<std::ptrdiff_t>(at),
-                 [](char c) { return static_cast<char16_t>(c); });
-}
-
 std::u16string_view MemoryModule::LineText(LineNumber number) const {
   const Line& line = lines_[static_cast<std::size_t>(number - 1)];
   if (!line.raw) return {text_.At(line.at), line.size};
@@ -210,27 +197,24 @@ LineNumber MemoryModule::ProcBodyLine(std::u16string_view procName, ProcKind kin
   return index_.BodyLine(FindProc(procName, kind));
 }
 
-std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
+std::optional<std::size_t> MemoryModule::ProcAtLine(LineNumber line) {
   if (line < 0 || line > Count()) {
     throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
                   u" lines");
   }
-  kind = ProcKind::Proc;
   index_.Settle();
-  const auto proc = index_.OfLine(line);
-  if (!proc) return {};
-  kind = index_.Kind(*proc);
-  return std::u16string(index_.Name(*proc));
+  return index_.OfLine(line);
+}
+
+std::u16string MemoryModule::ProcOfLine(LineNumber line, ProcKind& kind) {
+  const auto proc = ProcAtLine(line);
+  kind = proc ? index_.Kind(*proc) : ProcKind::Proc;
+  return proc ? std::u16string(index_.Name(*proc)) : std::u16string();
 }
 
 std::optional<ProcLines> MemoryModule::ProcLinesOfLine(LineNumber line) {
-  if (line < 0 || line > Count()) {
-    throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
-                  u" lines");
-  }
-  index_.Settle();
-  const auto proc = index_.OfLine(line);
-  if (!proc || index_.Name(*proc).empty()) return std::nullopt;
+  const auto proc = ProcAtLine(line);
+  if (!proc) return std::nullopt;
   return ProcLines{std::u16string(index_.Name(*proc)), index_.Kind(*proc), index_.StartLine(*proc),
                    index_.BodyLine(*proc)};
 }

@@ -89,12 +89,14 @@ class MemoryModule : public CodeModule {
   // The line's text; a raw line is widened into scratch, the view valid
   // until the next call. For reads that look at a line and move on.
   std::u16string_view Peek(const Line& line) const;
-  void AppendText(const Line& line, std::u16string& text) const;
 
   LineNumber Count() const { return static_cast<LineNumber>(lines_.size()); }
   // Lines first .. end - 1 joined by CR LF.
   std::u16string Join(LineNumber first, LineNumber end) const;
   std::size_t FindProc(std::u16string_view procName, ProcKind kind);
+  // The index of the procedure that holds the line, none in the
+  // declarations section; throws Failure past the module's end.
+  std::optional<std::size_t> ProcAtLine(LineNumber line);
   ProcIndex::LineSource Source() const;
 
   std::u16string componentName_;
