@@ -105,14 +105,16 @@ Run Spawn(const std::vector<std::string>& args, const fs::path& home) {
   return run;
 }
 
-// tamvo (or the program args name) against cat on the same files; exit 1
-// is --check's "would change".
-void Race(benchmark::State& state, const std::vector<std::string>& tamvoArgs,
-          const std::vector<fs::path>& files, const fs::path& home, long inputLines) {
+// The tamvo to race.
+std::string Tamvo() {
   const char* other = std::getenv("TAMVO_BENCH_BINARY");
-  std::vector<std::string> tamvo{other ? other : TAMVO_BINARY};
-  if (!tamvoArgs.empty() && tamvoArgs.front().starts_with("/")) tamvo.clear();
-  tamvo.insert(tamvo.end(), tamvoArgs.begin(), tamvoArgs.end());
+  return other ? other : TAMVO_BINARY;
+}
+
+// A command (tamvo, say) against cat on the same files; exit 1 is
+// --check's "would change".
+void Race(benchmark::State& state, std::vector<std::string> tamvo, const std::vector<fs::path>& files,
+          const fs::path& home, long inputLines) {
   std::vector<std::string> cat{"cat"};
   for (const auto& file : files) {
     tamvo.push_back(file.string());
@@ -145,7 +147,7 @@ void BM_ProcessInsertAll(benchmark::State& state) {
   const Folder folder;
   const std::string bytes = GeneratedModuleFile(20000);
   const fs::path file = folder.Write("mdlBig.bas", bytes);
-  Race(state, {"insert-all"}, {file}, folder.Path(), LinesOf(bytes));
+  Race(state, {Tamvo(), "insert-all"}, {file}, folder.Path(), LinesOf(bytes));
 }
 
 void BM_ProcessLeastInsert(benchmark::State& state) {
@@ -164,14 +166,14 @@ void BM_ProcessCheckMany(benchmark::State& state) {
     lines += LinesOf(bytes);
     files.push_back(folder.Write("mdl" + std::to_string(i) + ".bas", bytes));
   }
-  Race(state, {"--check", "insert-all"}, files, folder.Path(), lines);
+  Race(state, {Tamvo(), "--check", "insert-all"}, files, folder.Path(), lines);
 }
 
 void BM_ProcessPeakMemory(benchmark::State& state) {
   const Folder folder;
   const std::string bytes = GeneratedModuleFile(222222);
   const fs::path file = folder.Write("mdlHuge.bas", bytes);
-  Race(state, {"insert-all"}, {file}, folder.Path(), LinesOf(bytes));
+  Race(state, {Tamvo(), "insert-all"}, {file}, folder.Path(), LinesOf(bytes));
 }
 
 BENCHMARK(BM_ProcessInsertAll)->Name("ProcessInsertAll")->UseManualTime()->Unit(benchmark::kMillisecond);
