@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "commands/proc_walk.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 
@@ -59,12 +60,10 @@ void Commands::WalkAllProcedures(bool insert) {
     std::exception_ptr failure;
     try {
       LeadingLines lines(*module, count, insert ? 1 : 0);
-      LineNumber line = count;
-      while (const auto proc = module->ProcLinesOfLine(line)) {
-        lines.Reset(*proc);
-        PlanProcComment(plan, lines, *proc, insert);
-        line = proc->start - 1;
-      }
+      ForEachProcBottomUp(*module, count, [&](const ProcLines& proc) {
+        lines.Reset(proc);
+        PlanProcComment(plan, lines, proc, insert);
+      });
     } catch (...) {
       failure = std::current_exception();
     }
@@ -95,7 +94,7 @@ void Commands::UpdateAllProcComments() {
 void Commands::UpdateModuleHeader() {
   bool missing = false;
   Trap([&] { missing = !tamvo::UpdateModuleHeader(*ActiveModule()); });
-  if (missing) InsertModuleHeader();
+  if (missing) WriteModuleHeader(false);
 }
 
 void Commands::Run(Command command) {

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "commands/proc_doc.h"
+#include "engine/declaration.h"
 #include "engine/doc_block.h"
-#include "engine/signature.h"
 #include "engine/text.h"
 
 namespace tamvo {
@@ -41,6 +41,35 @@ DocText TagText(const DocTag& tag, const std::vector<std::u16string>& lines) {
   return ReadText(tag.rest, lines, tag.line + 1, tag.continuation);
 }
 
+// An example's lines as code: the blanks between the comment's prefix and
+// the code are its indentation, of which the part every line shares only
+// sets the example apart from the tag. The text on the tag's own line has
+// nothing to line up with and starts at its first character.
+DocText CodeText(const DocTag& tag, const std::vector<std::u16string>& lines) {
+  DocText text;
+  const std::u16string_view first = TrimBlanks(tag.rest);
+  if (!first.empty()) text.lines.emplace_back(first);
+  const std::size_t from = text.lines.size();
+  std::size_t shared = std::u16string::npos;
+  for (std::size_t i = tag.line + 1; i < tag.line + 1 + tag.continuation && i < lines.size(); ++i) {
+    const std::u16string_view line = lines[i];
+    std::size_t start = static_cast<std::size_t>(DocLineText(line).data() - line.data());
+    const std::size_t textStart = start;
+    while (start > 0 && IsBlank(line[start - 1])) --start;
+    std::u16string_view code = line.substr(start);
+    while (!code.empty() && IsBlank(code.back())) code.remove_suffix(1);
+    if (textStart < line.size()) shared = std::min(shared, textStart - start);
+    text.lines.emplace_back(code);
+  }
+  for (std::size_t i = from; i < text.lines.size(); ++i) {
+    auto& line = text.lines[i];
+    line.erase(0, std::min(shared, line.size()));
+  }
+  while (!text.lines.empty() && text.lines.back().empty()) text.lines.pop_back();
+  while (!text.lines.empty() && text.lines.front().empty()) text.lines.erase(text.lines.begin());
+  return text;
+}
+
 // The summary lines; the template's bare "." says nothing.
 DocText SummaryText(const DocBlock& block, const std::vector<std::u16string>& lines) {
   DocText text;
@@ -53,17 +82,17 @@ DocText SummaryText(const DocBlock& block, const std::vector<std::u16string>& li
   return text;
 }
 
-std::u16string DeclaredName(const SignatureParam& param) {
+std::u16string DeclaredName(const DeclaredParam& param) {
   std::u16string name;
   if (param.optional) name += u"Optional ";
-  if (!param.passing.empty()) name += param.passing + u" ";
+  if (!param.passing.empty()) name += std::u16string(param.passing) + u" ";
   if (param.paramArray) name += u"ParamArray ";
   name += param.name;
   if (param.array) name += u"()";
   return name;
 }
 
-std::u16string AnchorSuffix(const std::u16string& keyword) {
+std::u16string AnchorSuffix(std::u16string_view keyword) {
   if (keyword == u"Property Get") return u"-get";
   if (keyword == u"Property Let") return u"-let";
   if (keyword == u"Property Set") return u"-set";
@@ -77,17 +106,18 @@ PageProc ReadProc(CodeModule& module, const ProcLines& lines,
   proc.name = lines.name;
   proc.declaration = TrimBlanks(doc.declaration);
   proc.line = fileLine(lines.body);
-  const auto signature = ReadSignature(doc.declaration);
-  if (signature) {
-    proc.scope = signature->scope;
-    proc.keyword = signature->keyword;
-    proc.returnType = signature->returnType;
+  const auto declared = ReadDeclaration(doc.declaration);
+  if (declared) {
+    proc.scope = declared->scope;
+    proc.keyword = declared->keyword;
+    proc.returnType = declared->returnType;
   }
   if (proc.scope.empty()) proc.scope = u"Public";
   if (proc.keyword.empty()) proc.keyword = u"Sub";
-  if (signature) {
-    for (const auto& param : signature->params) {
-      proc.params.push_back({DeclaredName(param), param.type, param.defaultValue, {}});
+  if (declared) {
+    for (const auto& param : declared->params) {
+      proc.params.push_back(
+          {DeclaredName(param), std::u16string(param.type), std::u16string(param.defaultValue), {}});
     }
   }
   if (!doc.block) return proc;
@@ -95,20 +125,15 @@ PageProc ReadProc(CodeModule& module, const ProcLines& lines,
   const DocBlock& block = *doc.block;
   proc.documented = true;
   proc.summary = SummaryText(block, doc.lines);
-  std::vector<bool> described(proc.params.size(), false);
-  for (const DocTag& tag : block.tags) {
-    if (tag.kind == DocTagKind::Param && signature) {
-      const std::u16string key = ParamKey(tag.name);
-      const auto& params = signature->params;
-      const auto found = std::find_if(params.begin(), params.end(), [&](const SignatureParam& param) {
-        return EqualsIgnoreCase(param.name, key);
-      });
-      const auto index = static_cast<std::size_t>(found - params.begin());
-      if (found != params.end() && !described[index]) {
-        described[index] = true;
-        proc.params[index].description = TagText(tag, doc.lines);
-        continue;
-      }
+  // The tags as update and lint pair them with the parameters, which are
+  // the declaration's as read above: one reader gives both, in one order.
+  const auto match =
+      declared ? std::optional(MatchTags(block, doc.proc.kind, doc.declaration)) : std::nullopt;
+  for (std::size_t t = 0; t < block.tags.size(); ++t) {
+    const DocTag& tag = block.tags[t];
+    if (const auto p = match ? match->ParamOf(t) : std::nullopt) {
+      proc.params[*p].description = ReadText(match->paramRest[*p], doc.lines, tag.line + 1, tag.continuation);
+      continue;
     }
     if (tag.kind == DocTagKind::Return && !proc.hasReturn) {
       proc.hasReturn = true;
@@ -119,7 +144,8 @@ PageProc ReadProc(CodeModule& module, const ProcLines& lines,
     // parameter among it: nothing written is lost.
     PageTag other;
     other.word = tag.word;
-    other.text = TagText(tag, doc.lines);
+    other.code = EqualsIgnoreCase(tag.word, u"@example");
+    other.text = other.code ? CodeText(tag, doc.lines) : TagText(tag, doc.lines);
     if (!tag.name.empty()) {
       other.text = ReadText(tag.type + tag.name + tag.rest, doc.lines, tag.line + 1, tag.continuation);
     }
@@ -143,12 +169,17 @@ std::u16string FileNameSafe(std::u16string_view text) {
 }  // namespace
 
 std::u16string_view WithoutSeparator(std::u16string_view text) {
+  // Whatever ends a name in a tag line (any Unicode space, a colon of
+  // either width) may stand between it and the text.
+  while (!text.empty() && EndsDocName(text.front()) && text.front() != u':' && text.front() != u'\uFF1A')
+    text.remove_prefix(1);
   text = TrimBlanks(text);
   for (const std::u16string_view separator : {u"-", u":", u"\u2013", u"\u2014"}) {
     if (text.starts_with(separator) && (text.size() == separator.size() || IsBlank(text[separator.size()]))) {
       return TrimBlanks(text.substr(separator.size()));
     }
   }
+  if (text.starts_with(u'\uFF1A')) return TrimBlanks(text.substr(1));
   return text;
 }
 
@@ -164,20 +195,6 @@ std::u16string_view ModuleKindName(ModuleKind kind) {
       return u"document";
   }
   return u"standard module";
-}
-
-ModuleKind ModuleKindOf(std::string_view fileHead, std::string_view extension) {
-  std::string ext(extension);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const auto has = [&](std::string_view text) { return fileHead.find(text) != std::string_view::npos; };
-  // The base of ThisWorkbook and of sheets: the workbook's and the sheet's
-  // type library classes.
-  if (ext == ".doccls" || has("VB_Base = \"0{00020819-") || has("VB_Base = \"0{00020820-")) {
-    return ModuleKind::Document;
-  }
-  if (ext == ".frm" || has("Begin VB.Form") || has("Begin {C62A69F0-")) return ModuleKind::Form;
-  if (ext == ".cls" || has("VERSION 1.0 CLASS")) return ModuleKind::Class;
-  return ModuleKind::Standard;
 }
 
 ModulePage BuildModulePage(CodeModule& module, ModuleKind kind, std::u16string file,
@@ -223,7 +240,7 @@ ModulePage BuildModulePage(CodeModule& module, ModuleKind kind, std::u16string f
   std::map<std::u16string, int> anchors;
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
     PageProc proc = ReadProc(module, *it, fileLine);
-    if (!proc.documented && !options.includePrivate && EqualsIgnoreCase(proc.scope, u"Private")) continue;
+    if (!options.includePrivate && EqualsIgnoreCase(proc.scope, u"Private")) continue;
     const std::u16string anchor = Lowercase(proc.name) + AnchorSuffix(proc.keyword);
     const int seen = ++anchors[anchor];
     proc.anchor = seen == 1 ? anchor : anchor + u"-" + FromUtf8(std::to_string(seen));

@@ -9,25 +9,15 @@
 #include <vector>
 
 #include "host/code_module.h"
+#include "host/exported_module.h"
 
 namespace tamvo {
-
-enum class ModuleKind { Standard, Class, Form, Document };
 
 // "standard module", "class", "form", "document".
 std::u16string_view ModuleKindName(ModuleKind kind);
 
-// The kind of an exported module from its file's first bytes (the hidden
-// header lines) and its file name's extension (".bas", ".cls", ...):
-// document modules are classes whose base is a workbook or a sheet, forms
-// carry a designer block.
-ModuleKind ModuleKindOf(std::string_view fileHead, std::string_view extension);
-
-// A tag's description: its text after the tag (or the parameter's name) and
-// the lines that continue it, each as written. A separator the writer put
-// before it (" - ", ": ") is not part of what a reader reads.
-// A tag's text without the separator a writer put before it ("- the
-// sum", ": the sum"), and without blanks at either end.
+// A tag's text without the separator a writer put before it ("- the sum",
+// ": the sum", "：和", a full-width space), and without blanks at either end.
 std::u16string_view WithoutSeparator(std::u16string_view text);
 
 struct DocText {
@@ -45,6 +35,9 @@ struct PageParam {
 struct PageTag {
   std::u16string word;  // as written: "@see", "@example", "Getter:"
   DocText text;
+  // An @example is code: its lines keep their indentation (less what they
+  // all share) and are shown as a code block, not as text.
+  bool code = false;
   // A @see whose first word names a module or procedure of these pages:
   // that word's length, and the page (without extension) and anchor it
   // links to; the anchor is empty for a module's page.
@@ -82,7 +75,7 @@ struct ModulePage {
 };
 
 struct PageOptions {
-  bool includePrivate = false;
+  bool includePrivate = false;  // list procedures declared Private too
 };
 
 // Reads a module into its page. fileLine turns a module line into the line

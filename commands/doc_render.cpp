@@ -46,6 +46,14 @@ std::u16string Where(const ModulePage& page, const PageProc& proc) {
          FromUtf8(std::to_string(proc.line));
 }
 
+// Code as a fenced block: its lines as they are, without escapes.
+void MarkdownCode(std::u16string& out, const DocText& code, std::u16string_view language) {
+  std::u16string text;
+  for (const auto& line : code.lines) text += line + u"\n";
+  const std::u16string fence = FenceFor(text);
+  out += fence + std::u16string(language) + u"\n" + text + fence + u"\n\n";
+}
+
 // Markdown: paragraphs of escaped lines; an empty line parts paragraphs.
 void MarkdownParagraphs(std::u16string& out, const DocText& text) {
   if (text.Empty()) return;
@@ -75,8 +83,7 @@ std::u16string MarkdownModule(const ModulePage& page) {
   for (const auto& proc : page.procs) {
     out += u"\n<a id=\"" + EscapeHtml(proc.anchor) + u"\"></a>\n\n";
     out += u"### " + Inline(proc.keyword + u" " + proc.name) + u"\n\n";
-    const std::u16string fence = FenceFor(proc.declaration);
-    out += fence + u"vb\n" + proc.declaration + u"\n" + fence + u"\n\n";
+    MarkdownCode(out, DocText{{proc.declaration}}, u"vb");
     MarkdownParagraphs(out, proc.summary);
     if (!proc.params.empty()) {
       out += u"| Parameter | Type | Default | Description |\n|---|---|---|---|\n";
@@ -94,6 +101,11 @@ std::u16string MarkdownModule(const ModulePage& page) {
     }
     for (const auto& tag : proc.others) {
       out += u"**" + Inline(tag.word) + u"**";
+      if (tag.code && !tag.text.Empty()) {
+        out += u"\n\n";
+        MarkdownCode(out, tag.text, u"vb");
+        continue;
+      }
       if (tag.referenceLength > 0) {
         const std::u16string& line = tag.text.lines.front();
         out += u" [" + Inline(line.substr(0, tag.referenceLength)) + u"](" +
@@ -199,6 +211,11 @@ std::u16string HtmlModule(const ModulePage& page) {
       out += u"</p>\n";
     }
     for (const auto& tag : proc.others) {
+      if (tag.code && !tag.text.Empty()) {
+        out += u"<p><b>" + EscapeHtml(tag.word) + u"</b></p>\n<pre><code>" +
+               Joined(tag.text, u"\n", EscapeHtml) + u"</code></pre>\n";
+        continue;
+      }
       out += u"<p><b>" + EscapeHtml(tag.word) + u"</b> ";
       if (tag.referenceLength > 0) {
         DocText rest = tag.text;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "commands/proc_doc.h"
+#include "engine/declaration.h"
 #include "engine/doc_block.h"
-#include "engine/signature.h"
 #include "engine/text.h"
 
 namespace tamvo {
@@ -38,27 +38,36 @@ std::u16string CppType(std::u16string_view type) {
   return cpp.empty() ? u"Variant" : cpp;
 }
 
-std::u16string CppDeclaration(const Signature& signature, bool isStatic) {
-  std::u16string out = EqualsIgnoreCase(signature.scope, u"Private") ? u"private: " : u"public: ";
+bool Returns(const Declaration& declaration) {
+  return declaration.keyword == u"Function" || declaration.keyword == u"Property Get";
+}
+
+std::u16string CppDeclaration(const Declaration& declaration, bool isStatic) {
+  std::u16string out = EqualsIgnoreCase(declaration.scope, u"Private") ? u"private: " : u"public: ";
   if (isStatic) out += u"static ";
-  const bool returns = signature.keyword == u"Function" || signature.keyword == u"Property Get";
-  out += returns ? CppType(signature.returnType) : u"void";
-  out += u" " + signature.name + u"(";
-  for (std::size_t i = 0; i < signature.params.size(); ++i) {
-    const auto& param = signature.params[i];
+  out += Returns(declaration) ? CppType(declaration.returnType) : u"void";
+  out += u" " + std::u16string(declaration.name) + u"(";
+  for (std::size_t i = 0; i < declaration.params.size(); ++i) {
+    const auto& param = declaration.params[i];
     if (i > 0) out += u", ";
-    out += CppType(param.type) + u" " + param.name;
+    out += CppType(param.type) + u" " + std::u16string(param.name);
     if (param.array || param.paramArray) out += u"[]";
-    if (!param.defaultValue.empty()) out += u" = " + param.defaultValue;
+    if (!param.defaultValue.empty()) out += u" = " + std::u16string(param.defaultValue);
   }
   return out + u");";
 }
 
+// A procedure's declaration and its block's tags matched with it.
+struct Declared {
+  const Declaration& declaration;
+  const TagMatch& match;
+};
+
 // The block's lines, lines[block.open] to lines[block.close], as a doxygen
-// comment. Parameters named by the declaration become @param; the
+// comment. The @param tags update keeps for a parameter become @param; the
 // procedure's return (for what returns a value) becomes @return.
 void ConvertBlock(const DocBlock& block, const std::vector<std::u16string>& lines,
-                  const std::optional<Signature>& signature, std::vector<std::u16string>& out) {
+                  const std::optional<Declared>& declared, std::vector<std::u16string>& out) {
   out.assign(block.close - block.open + 1, std::u16string());
   out.front() = u"/**";
   out.back() = u" */";
@@ -80,22 +89,14 @@ void ConvertBlock(const DocBlock& block, const std::vector<std::u16string>& line
       out[i - block.open] = Line(text);
     }
   }
-  const bool returns =
-      signature && (signature->keyword == u"Function" || signature->keyword == u"Property Get");
-  for (const DocTag& tag : block.tags) {
+  const bool returns = declared && Returns(declared->declaration);
+  for (std::size_t t = 0; t < block.tags.size(); ++t) {
+    const DocTag& tag = block.tags[t];
     std::u16string& line = out[tag.line - block.open];
-    const std::u16string key = ParamKey(tag.name);
-    const bool knownParam =
-        tag.kind == DocTagKind::Param && signature &&
-        std::any_of(signature->params.begin(), signature->params.end(),
-                    [&](const SignatureParam& param) { return EqualsIgnoreCase(param.name, key); });
-    if (knownParam) {
+    if (const auto p = declared ? declared->match.ParamOf(t) : std::nullopt) {
       // The name as declared: doxygen matches it with the declaration's.
-      const auto& params = signature->params;
-      const auto found = std::find_if(params.begin(), params.end(), [&](const SignatureParam& param) {
-        return EqualsIgnoreCase(param.name, key);
-      });
-      line = u" * @param " + found->name + u" " + EscapeDoxygen(WithoutSeparator(tag.rest));
+      line = u" * @param " + std::u16string(declared->declaration.params[*p].name) + u" " +
+             EscapeDoxygen(WithoutSeparator(declared->match.paramRest[*p]));
     } else if (tag.kind == DocTagKind::Return && returns) {
       line = u" * @return " + EscapeDoxygen(WithoutSeparator(tag.rest));
     } else if (tag.kind == DocTagKind::Other && IsParagraphCommand(std::u16string_view(tag.word).substr(1))) {
@@ -149,15 +150,16 @@ std::vector<std::u16string> FilterForDoxygen(CodeModule& module, ModuleKind kind
     if (!proc) break;
     line = proc->start - 1;
     const ProcDoc doc = ReadProcDoc(module, *proc);
-    const auto signature = ReadSignature(doc.declaration);
-    if (!signature) continue;
+    const auto declaration = ReadDeclaration(doc.declaration);
+    if (!declaration) continue;
     if (doc.block) {
-      ConvertBlock(*doc.block, doc.lines, signature, converted);
+      const TagMatch match = MatchTags(*doc.block, proc->kind, doc.declaration);
+      ConvertBlock(*doc.block, doc.lines, Declared{*declaration, match}, converted);
       for (std::size_t i = 0; i < converted.size(); ++i) {
         at(doc.first + static_cast<LineNumber>(doc.block->open + i)) = converted[i];
       }
     }
-    at(proc->body) += CppDeclaration(*signature, kind == ModuleKind::Standard);
+    at(proc->body) += CppDeclaration(*declaration, kind == ModuleKind::Standard);
   }
   if (!header.block) out.front().insert(0, opening);
   out.back() += u" };";

@@ -6,8 +6,9 @@
 // so that doxygen's line numbers are the file's.
 //
 // Tags doxygen doesn't take as commands ("@modulename", "@auther", a
-// JavaDoc "@example" followed by text, a "@param" naming no parameter)
-// arrive as text, so that doxygen warns about none of them.
+// JavaDoc "@example" followed by text, a "@param" update removes or a
+// second one for a parameter) arrive as text, so that doxygen warns about
+// none of them. A "@param" update renames names the parameter it moves to.
 
 #include <functional>
 #include <string>

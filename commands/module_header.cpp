@@ -2,12 +2,15 @@
 // name and its author.
 
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "commands/commands.h"
 #include "engine/comment_block.h"
 #include "engine/doc_block.h"
 #include "engine/failure.h"
 #include "engine/statement.h"
+#include "engine/text.h"
 
 namespace tamvo {
 
@@ -50,7 +53,9 @@ std::u16string ComposeModuleHeader(std::u16string_view componentName, std::u16st
   return header;
 }
 
-void Commands::InsertModuleHeader() {
+void Commands::InsertModuleHeader() { WriteModuleHeader(true); }
+
+void Commands::WriteModuleHeader(bool replaceTop) {
   // Asking for the author comes before the error report is in force: its
   // failures are the front end's own.
   const std::u16string stored = settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
@@ -72,30 +77,61 @@ void Commands::InsertModuleHeader() {
     header = ComposeModuleHeader(module->ComponentName(), author);
   } catch (const std::exception& failure) {
     // Without a module nothing can be lost: the removal reports that too.
-    if (!module) DeleteModuleHeader();
+    if (!module && replaceTop) DeleteModuleHeader();
     Report(failure);
     return;
   }
-  DeleteModuleHeader();
+  if (replaceTop) DeleteModuleHeader();
   Trap([&] {
     module = ActiveModule();
+    // A comment kept at the top stands apart from the header: an empty
+    // line between.
+    const bool keptComment =
+        !replaceTop && module->CountOfLines() > 0 && TrimSpaces(module->Lines(1, 1)).starts_with(u'\'');
+    if (keptComment) module->InsertLines(1, u"");
     module->InsertLines(1, header);
     module->CodePane()->SetSelection(2, 5, 2, 5);
   });
 }
 
+LineNumber ModuleHeaderLineCount(CodeModule& module) {
+  const LineNumber count = module.CountOfLines();
+  // Without a declarations section the first procedure's comment stands at
+  // the top too: its own block, or what follows a header, is no part of
+  // the header.
+  LineNumber limit = count + 1;
+  if (const auto proc = count > 0 ? module.ProcLinesOfLine(1) : std::nullopt) {
+    LeadingLines lines(module, *proc);
+    limit = CommentStartLine(lines, *proc);
+    if (limit == 1) {
+      std::vector<std::u16string> leading;
+      for (LineNumber line = 1; line < proc->body; ++line) leading.emplace_back(lines.At(line));
+      const auto block = FindLastDocBlock(leading);
+      limit = block && !FindModuleHeader(std::span(leading).subspan(block->open))
+                  ? static_cast<LineNumber>(block->open + 1)
+                  : count + 1;
+    }
+  }
+  // A comment continued with " _" goes whole: a line left of it would
+  // become code. An annotation ('@Folder, '@ModuleDescription) is a
+  // directive for another tool: the header ends there as it ends at a
+  // statement.
+  const auto lineAt = [&](LineNumber line) { return module.Lines(line, 1); };
+  LineNumber end = 0;
+  while (end + 1 < limit) {
+    const std::u16string text = lineAt(end + 1);
+    if (!text.starts_with(u'\'') || IsAnnotationLine(text)) break;
+    const LineNumber last = JoinStatement(lineAt, end + 1, count).lastLine;
+    if (last >= limit) break;
+    end = last;
+  }
+  return end;
+}
+
 void Commands::DeleteModuleHeader() {
   Trap([&] {
     auto module = ActiveModule();
-    // A comment continued with " _" goes whole: a line left of it would
-    // become code. An annotation ('@Folder, '@ModuleDescription) is a
-    // directive for another tool: the header ends there as it ends at a
-    // statement.
-    const auto lineAt = [&](LineNumber line) { return module->Lines(line, 1); };
-    for (std::u16string text = module->Lines(1, 1); text.starts_with(u'\'') && !IsAnnotationLine(text);
-         text = module->Lines(1, 1)) {
-      module->DeleteLines(1, JoinStatement(lineAt, 1, module->CountOfLines()).lastLine);
-    }
+    if (const LineNumber count = ModuleHeaderLineCount(*module); count > 0) module->DeleteLines(1, count);
   });
 }
 

@@ -1,4 +1,5 @@
-// Comments above procedures, and the lookups that find a procedure.
+// Comments above procedures: their leading lines read once, and the edits
+// that replace them planned before any is made.
 
 #include "commands/commands.h"
 
@@ -7,7 +8,6 @@
 
 #include "engine/comment_block.h"
 #include "engine/doc_block.h"
-#include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
 
@@ -17,22 +17,14 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// The last line of a module header at the top of the module: "'/**" on
-// line 1, a "' * @modulename " line, then "' */", all comment lines; 0 when
-// the module doesn't start with one.
+// The last line of the module header (FindModuleHeader) among lines 1 to
+// searchEnd; 0 when the module doesn't start with one.
 template <typename LineAt>
 LineNumber ModuleHeaderEnd(LineAt&& lineAt, LineNumber searchEnd) {
-  if (searchEnd < 1 || lineAt(1) != u"'/**") return 0;
-  bool named = false;
-  for (LineNumber line = 2; line <= searchEnd; ++line) {
-    const std::u16string_view text = lineAt(line);
-    if (text == u"' */") return named ? line : 0;
-    // A second opening line: the first never closed, and what closes here
-    // is a procedure's block.
-    if (!IsBlankOrCommentLine(text) || text == u"'/**") return 0;
-    named = named || text.starts_with(u"' * @modulename ");
-  }
-  return 0;
+  std::vector<std::u16string> top;
+  for (LineNumber line = 1; line <= searchEnd; ++line) top.emplace_back(lineAt(line));
+  const auto header = FindModuleHeader(top);
+  return header ? static_cast<LineNumber>(header->close + 1) : 0;
 }
 
 }  // namespace
@@ -72,18 +64,13 @@ void LeadingLines::Read(LineNumber from, LineNumber count) {
   const std::u16string_view text = texts_.emplace_back(module_.Lines(from, count));
   const std::size_t before = lines_.size();
   lines_.reserve(before + static_cast<std::size_t>(count));
-  // One look at each code unit: a search for the two-unit separator looks
-  // for its first unit, then compares, then searches on.
-  std::size_t at = 0;
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'\r' || text[i + 1] != u'\n') continue;
-    lines_.push_back(text.substr(at, i - at));
-    ++i;  // the LF
-    at = i + 1;
-  }
-  lines_.push_back(text.substr(at));
+  ForEachLine(text, [&](std::u16string_view line, std::u16string_view) {
+    lines_.push_back(line);
+    return true;
+  });
   if (lines_.size() - before == static_cast<std::size_t>(count)) return;
-  // Lines that don't split back as they were joined: one at a time, then.
+  // Lines that don't split back as they were joined (a line that holds a
+  // CR or LF of its own): one at a time, then.
   lines_.resize(before);
   for (LineNumber line = from; line < from + count; ++line)
     lines_.push_back(texts_.emplace_back(module_.Lines(line, 1)));
@@ -94,16 +81,6 @@ std::u16string_view LeadingLines::Declaration(LineNumber body) {
   if (!ContinuesOnNextLine(line)) return line;
   joined_ = JoinStatement([&](LineNumber at) -> std::u16string_view { return At(at); }, body, Count()).text;
   return joined_;
-}
-
-LineNumber CommentStartLine(CodeModule& module, std::u16string_view procName, ProcKind kind) {
-  return CommentStartLine(module, {std::u16string(procName), kind, module.ProcStartLine(procName, kind),
-                                   module.ProcBodyLine(procName, kind)});
-}
-
-LineNumber CommentStartLine(CodeModule& module, const ProcLines& proc) {
-  LeadingLines lines(module, proc);
-  return CommentStartLine(lines, proc);
 }
 
 LineNumber CommentStartLine(LeadingLines& lines, const ProcLines& proc) {
@@ -133,56 +110,21 @@ LineNumber CommentStartLine(LeadingLines& lines, const ProcLines& proc) {
   return first;
 }
 
+std::vector<LineNumber> AnnotationLines(LeadingLines& lines, LineNumber first, LineNumber body) {
+  std::vector<LineNumber> annotations;
+  const auto lineAt = [&](LineNumber line) { return lines.At(line); };
+  // An annotation continued with " _" keeps the lines it continues onto: a
+  // line left without them would make the declaration part of a comment.
+  ForEachStatementLines(lineAt, first, body, [&](LineNumber top, LineNumber last) {
+    if (!IsAnnotationLine(lines.At(top))) return;
+    for (LineNumber line = top; line <= last; ++line) annotations.push_back(line);
+  });
+  return annotations;
+}
+
 std::shared_ptr<CodePane> Commands::ActivePane() { return hostVbe_.ActiveCodePane(); }
 
 std::shared_ptr<CodeModule> Commands::ActiveModule() { return ActivePane()->CodeModule(); }
-
-std::u16string Commands::GetProcDeclaration(std::u16string_view procName, ProcKind kind) {
-  auto module = ActiveModule();
-  return ProcDeclarationAt(*module, module->ProcBodyLine(procName, kind));
-}
-
-std::u16string ProcDeclarationAt(CodeModule& module, LineNumber body) {
-  return JoinStatement([&](LineNumber line) { return module.Lines(line, 1); }, body, module.CountOfLines())
-      .text;
-}
-
-namespace {
-
-ProcLines ProcByName(CodeModule& module, std::u16string_view procName, ProcKind kind) {
-  return {std::u16string(procName), kind, module.ProcStartLine(procName, kind),
-          module.ProcBodyLine(procName, kind)};
-}
-
-ProcLines ProcAt(CodeModule& module, LineNumber line) {
-  auto proc = module.ProcLinesOfLine(line);
-  if (!proc)
-    throw Failure(std::u16string(kInvalidArgument) + u": line " + FromUtf8(std::to_string(line)) +
-                  u" is not in a procedure");
-  return *proc;
-}
-
-}  // namespace
-
-void Commands::InsertProcComment(std::u16string_view procName, ProcKind kind) {
-  auto module = ActiveModule();
-  InsertProcCommentOf(*module, ProcByName(*module, procName, kind));
-}
-
-void Commands::DeleteProcComment(std::u16string_view procName, ProcKind kind) {
-  auto module = ActiveModule();
-  DeleteProcCommentOf(*module, ProcByName(*module, procName, kind));
-}
-
-void Commands::InsertProcCommentAt(LineNumber line) {
-  auto module = ActiveModule();
-  InsertProcCommentOf(*module, ProcAt(*module, line));
-}
-
-void Commands::DeleteProcCommentAt(LineNumber line) {
-  auto module = ActiveModule();
-  DeleteProcCommentOf(*module, ProcAt(*module, line));
-}
 
 // What the edit writes in place of the lines from the comment's first line
 // to the declaration: one empty line, the block, the annotations in their
@@ -195,26 +137,19 @@ namespace {
 // returns false.
 template <typename F>
 void ForEachInsertedLine(std::u16string_view text, F&& f) {
-  std::size_t start = 0;
-  bool any = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\r' && text[i] != u'\n') continue;
-    if (!f(text.substr(start, i - start))) return;
-    any = true;
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size() || !any) f(text.substr(start));
+  bool first = true;
+  ForEachLine(text, [&](std::u16string_view line, std::u16string_view end) {
+    const bool inserted = first || !line.empty() || !end.empty();
+    first = false;
+    return !inserted || f(line);
+  });
 }
 
 }  // namespace
 
 void CommentPlan::Add(LeadingLines& lines, const ProcLines& proc, LineNumber first) {
   const std::u16string_view text = next_;
-  std::vector<LineNumber> annotations;
-  for (LineNumber line = first; line < proc.body; ++line) {
-    if (IsAnnotationLine(lines.At(line))) annotations.push_back(line);
-  }
+  const std::vector<LineNumber> annotations = AnnotationLines(lines, first, proc.body);
   // A comment that already reads as the new one stays untouched: the
   // editor is spared an edit, and the lines keep their own bytes. The edit
   // would leave the inserted lines, then the annotations.
@@ -309,13 +244,5 @@ LineNumber Commands::DeleteProcCommentOf(CodeModule& module, const ProcLines& pr
 }
 
 LineNumber Commands::GetSelectionLine() { return ActivePane()->GetSelection().startLine; }
-
-std::u16string Commands::GetProcNameOfLine(LineNumber line, ProcKind& kind) {
-  return ActiveModule()->ProcOfLine(line, kind);
-}
-
-std::u16string Commands::GetCurrentProcName(ProcKind& kind) {
-  return GetProcNameOfLine(GetSelectionLine(), kind);
-}
 
 }  // namespace tamvo

@@ -4,7 +4,12 @@
 
 #include "commands/commands.h"
 #include "commands/proc_doc.h"
+#include "commands/proc_walk.h"
+#include "engine/adoption.h"
 #include "engine/comment_block.h"
+#include "engine/doc_block.h"
+#include "engine/failure.h"
+#include "engine/statement.h"
 #include "engine/text.h"
 
 namespace tamvo {
@@ -17,13 +22,7 @@ using Lines = std::vector<std::u16string>;
 // touching only the lines that differ, so that every kept line stays the
 // line it was (an exported file writes it back with its own bytes).
 void ReplaceLines(CodeModule& module, LineNumber from, const Lines& old, const Lines& fresh) {
-  std::size_t head = 0;
-  while (head < old.size() && head < fresh.size() && old[head] == fresh[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < old.size() - head && tail < fresh.size() - head &&
-         old[old.size() - 1 - tail] == fresh[fresh.size() - 1 - tail]) {
-    ++tail;
-  }
+  const auto [head, tail] = CommonEndsOf(old, fresh);
   const auto line = static_cast<LineNumber>(from + head);
   const auto deleted = static_cast<LineNumber>(old.size() - head - tail);
   if (deleted > 0) module.DeleteLines(line, deleted);
@@ -40,9 +39,16 @@ class BlockBuilder {
  public:
   BlockBuilder(const ProcDoc& doc, const DocBlock& block) : doc_(doc), block_(block) {}
 
-  // The tag line and its continuation, the tag line replaced.
-  void Tag(std::size_t t, std::u16string line) {
-    lines.push_back(std::move(line));
+  // The tag line with a new name in place of the one written, and its
+  // continuation: everything around the name stays as written.
+  void Renamed(std::size_t t, std::u16string_view name) {
+    const DocTag& tag = block_.tags[t];
+    const std::u16string& line = doc_.lines[tag.line];
+    const std::size_t nameStart = line.size() - tag.rest.size() - tag.name.size();
+    // A name written right after the tag's word ("@param\x1Eold") is
+    // replaced by one that would read as part of the word: a blank between.
+    const bool fused = nameStart == tag.column + tag.word.size();
+    lines.push_back(line.substr(0, nameStart) + (fused ? u" " : u"") + std::u16string(name) + tag.rest);
     Continuation(t);
   }
   // The tag line and its continuation as they are.
@@ -63,12 +69,10 @@ class BlockBuilder {
   const DocBlock& block_;
 };
 
-std::u16string ParamLine(std::u16string_view type, std::u16string_view name, std::u16string_view rest) {
-  return u"' * @param " + std::u16string(type) + std::u16string(name) + std::u16string(rest);
-}
+}  // namespace
 
-void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, const EventTable& events,
-             std::vector<RemovedTag>& removed) {
+std::vector<std::u16string> RebuildProcBlock(const ProcDoc& doc, const DocBlock& block,
+                                             const EventTable& events, std::vector<RemovedTag>* removed) {
   const TagMatch match = MatchTags(block, doc.proc.kind, doc.declaration);
   BlockBuilder out(doc, block);
   out.lines.push_back(doc.lines[block.open]);
@@ -78,36 +82,41 @@ void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, cons
   } else {
     for (std::size_t i = block.open + 1; i < summaryEnd; ++i) out.lines.push_back(doc.lines[i]);
   }
+  // New tag lines take the prefix the block's tags are written with.
+  const std::u16string prefix =
+      block.tags.empty() ? u"' * " : doc.lines[block.tags.front().line].substr(0, block.tags.front().column);
 
+  // A tag that stands for its part is kept as written; only a renamed
+  // parameter's and a renamed property's name change.
   auto params = [&](bool addMissing) {
     for (std::size_t p = 0; p < match.params.size(); ++p) {
       if (const auto tag = match.paramTag[p]) {
-        out.Tag(*tag, ParamLine(match.paramType[p], match.params[p], match.paramRest[p]));
+        out.Kept(*tag);
       } else if (match.renamedParam == p) {
-        const DocTag& renamed = block.tags[*match.renamedTag];
-        out.Tag(*match.renamedTag, ParamLine(renamed.type, match.params[p], renamed.rest));
+        out.Renamed(*match.renamedTag, match.params[p]);
       } else if (addMissing) {
-        out.lines.push_back(u"' * @param " + match.params[p]);
+        out.lines.push_back(prefix + u"@param " + match.params[p]);
       }
     }
   };
   if (match.isProperty) {
-    const std::u16string accessor =
-        (doc.proc.kind == ProcKind::Get ? u"' * Getter: " : u"' * Setter: ") + doc.proc.name;
-    if (match.accessorTag) {
-      out.Tag(*match.accessorTag, accessor + block.tags[*match.accessorTag].rest);
+    if (!match.accessorTag) {
+      out.lines.push_back(prefix + (doc.proc.kind == ProcKind::Get ? u"Getter: " : u"Setter: ") +
+                          doc.proc.name);
+    } else if (EqualsIgnoreCase(block.tags[*match.accessorTag].name, doc.proc.name)) {
+      out.Kept(*match.accessorTag);
     } else {
-      out.lines.push_back(accessor);
+      out.Renamed(*match.accessorTag, doc.proc.name);
     }
+    // What a Property Get gives back, where the block says.
+    if (match.returnTag) out.Kept(*match.returnTag);
     params(false);
   } else {
     if (match.isFunction) {
       if (match.returnTag) {
-        const DocTag& tag = block.tags[*match.returnTag];
-        const std::u16string word = EqualsIgnoreCase(tag.word, u"@returns") ? u"@returns" : u"@return";
-        out.Tag(*match.returnTag, u"' * " + word + (tag.rest.empty() ? u" " : tag.rest));
+        out.Kept(*match.returnTag);
       } else {
-        out.lines.push_back(u"' * @return ");
+        out.lines.push_back(prefix + u"@return ");
       }
     }
     params(true);
@@ -115,40 +124,139 @@ void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, cons
   for (const std::size_t t : match.others) out.Kept(t);
   out.lines.push_back(doc.lines[block.close]);
 
-  for (const std::size_t t : match.staleParams) {
-    if (match.renamedTag == t) continue;
-    removed.push_back({doc.first + static_cast<LineNumber>(block.tags[t].line),
-                       u"@param " + ParamKey(block.tags[t].name), u"no such parameter"});
+  if (removed) {
+    for (const std::size_t t : match.staleParams) {
+      if (match.renamedTag == t) continue;
+      removed->push_back({doc.first + static_cast<LineNumber>(block.tags[t].line),
+                          u"@param " + ParamKey(block.tags[t].name), u"no such parameter"});
+    }
+    for (const std::size_t t : match.staleReturns) {
+      removed->push_back(
+          {doc.first + static_cast<LineNumber>(block.tags[t].line), block.tags[t].word, u"not a Function"});
+    }
   }
-  for (const std::size_t t : match.staleReturns) {
-    removed.push_back(
-        {doc.first + static_cast<LineNumber>(block.tags[t].line), block.tags[t].word, u"not a Function"});
-  }
+  return std::move(out.lines);
+}
 
+namespace {
+
+void Rebuild(CodeModule& module, const ProcDoc& doc, const DocBlock& block, const EventTable& events,
+             std::vector<RemovedTag>& removed) {
+  const Lines fresh = RebuildProcBlock(doc, block, events, &removed);
   const Lines old(doc.lines.begin() + static_cast<std::ptrdiff_t>(block.open),
                   doc.lines.begin() + static_cast<std::ptrdiff_t>(block.close) + 1);
-  ReplaceLines(module, doc.first + static_cast<LineNumber>(block.open), old, out.lines);
+  ReplaceLines(module, doc.first + static_cast<LineNumber>(block.open), old, fresh);
+}
+
+// Appends the tag lines of a block without a summary, but for a bare tag
+// that the adopted comment has words for: the comment's tag takes its place.
+void AppendTagsNotAdopted(const ProcDoc& doc, const DocBlock& block, const DocBlock& adopted,
+                          std::vector<std::u16string>& out) {
+  auto describes = [&](const DocTag& tag) {
+    return std::any_of(adopted.tags.begin(), adopted.tags.end(), [&](const DocTag& other) {
+      if (other.kind != tag.kind) return false;
+      return tag.kind != DocTagKind::Param || EqualsIgnoreCase(ParamKey(other.name), ParamKey(tag.name));
+    });
+  };
+  for (const DocTag& tag : block.tags) {
+    const bool bare = TrimSpaces(tag.rest).empty() && tag.continuation == 0 && tag.kind != DocTagKind::Other;
+    if (bare && describes(tag)) continue;
+    for (std::size_t i = tag.line; i <= tag.line + tag.continuation; ++i) out.push_back(doc.lines[i]);
+  }
+}
+
+// The words of a comment's tags that update would take out of a block (a
+// @param that names no parameter, as a comment may name them by position
+// or not at all; a @return on a Sub) are a person's words all the same:
+// they stay, without their tag, as description lines after the summary.
+void KeepStaleTagsAsText(ProcDoc& adopted) {
+  const DocBlock& block = *adopted.block;
+  const TagMatch match = MatchTags(block, adopted.proc.kind, adopted.declaration);
+  std::vector<std::size_t> stale = match.staleReturns;
+  for (const std::size_t t : match.staleParams) {
+    if (match.renamedTag != t) stale.push_back(t);
+  }
+  if (stale.empty()) return;
+  std::sort(stale.begin(), stale.end());
+  std::vector<bool> moved(adopted.lines.size());
+  Lines text;
+  for (const std::size_t t : stale) {
+    const DocTag& tag = block.tags[t];
+    const std::u16string_view after =
+        StripBlanks(std::u16string_view(adopted.lines[tag.line]).substr(tag.column + tag.word.size()));
+    if (!after.empty()) text.push_back(u"' * " + std::u16string(after));
+    for (std::size_t i = tag.line; i <= tag.line + tag.continuation; ++i) {
+      moved[i] = true;
+      if (i > tag.line) text.push_back(adopted.lines[i]);
+    }
+  }
+  Lines lines(adopted.lines.begin(), adopted.lines.begin() + static_cast<std::ptrdiff_t>(block.SummaryEnd()));
+  if (!text.empty()) {
+    lines.emplace_back(u"' *");
+    lines.insert(lines.end(), text.begin(), text.end());
+  }
+  for (std::size_t i = block.SummaryEnd(); i < adopted.lines.size(); ++i) {
+    if (!moved[i]) lines.push_back(adopted.lines[i]);
+  }
+  adopted.lines = std::move(lines);
+  adopted.block = ReadDocBlockAt(adopted.lines, 0);
 }
 
 std::vector<RemovedTag> UpdateProc(CodeModule& module, const ProcLines& proc, const EventTable& events) {
   const ProcDoc doc = ReadProcDoc(module, proc);
   std::vector<RemovedTag> removed;
-  if (doc.block) {
-    Rebuild(module, doc, *doc.block, events, removed);
-    std::stable_sort(removed.begin(), removed.end(),
-                     [](const RemovedTag& a, const RemovedTag& b) { return a.line < b.line; });
+  // A block with a written summary leaves the comment above it alone.
+  const bool written = doc.block && !IsSummaryEmpty(doc.lines, *doc.block);
+  const OwnedComment owned =
+      written ? OwnedComment{} : ReadOwnedComment(doc, doc.block ? doc.block->open : doc.lines.size());
+  if (owned.lines.empty() && !owned.description) {
+    if (doc.block) {
+      Rebuild(module, doc, *doc.block, events, removed);
+      std::stable_sort(removed.begin(), removed.end(),
+                       [](const RemovedTag& a, const RemovedTag& b) { return a.line < b.line; });
+      return removed;
+    }
+    const std::u16string block = BuildProcComment(proc.name, doc.declaration, proc.kind, events);
+    // The block goes above the annotations that stand right above the
+    // declaration (each with the lines it continues onto); where nothing
+    // else stands above it, one empty line too, as insert writes it.
+    const auto lineAt = [&](LineNumber line) -> std::u16string_view {
+      return doc.lines[static_cast<std::size_t>(line - doc.first)];
+    };
+    LineNumber line = doc.first;
+    ForEachStatementLines(lineAt, doc.first, proc.body, [&](LineNumber top, LineNumber last) {
+      if (!IsAnnotationLine(lineAt(top))) line = last + 1;
+    });
+    module.InsertLines(line, line == doc.first ? u"\r\n" + block : block);
     return removed;
   }
-  // Converting another style is the user's call: nothing is written over it.
-  if (doc.foreignLine) return removed;
-  const std::u16string block = BuildProcComment(proc.name, doc.declaration, proc.kind, events);
-  // The block goes above the annotations that stand right above the
-  // declaration; where nothing else stands above it, one empty line too, as
-  // insert writes it.
-  LineNumber line = proc.body;
-  while (line > doc.first && IsAnnotationLine(doc.lines[static_cast<std::size_t>(line - 1 - doc.first)]))
-    --line;
-  module.InsertLines(line, line == doc.first ? u"\r\n" + block : block);
+
+  // Adoption: the owned comment's words become the block, with the tags an
+  // old block with no summary had, brought in line as any block is.
+  ProcDoc adopted;
+  adopted.proc = doc.proc;
+  adopted.declaration = doc.declaration;
+  adopted.first = doc.first + static_cast<LineNumber>(owned.first);
+  adopted.lines.emplace_back(u"'/**");
+  for (auto& line : AdoptComment(owned.lines)) adopted.lines.push_back(std::move(line));
+  if (adopted.lines[1] == u"' * ." && owned.description && !owned.description->empty()) {
+    adopted.lines[1] = u"' * " + *owned.description;
+  }
+  if (doc.block) {
+    std::vector<std::u16string> own = adopted.lines;
+    own.emplace_back(u"' */");
+    const auto comment = ReadDocBlockAt(own, 0);
+    AppendTagsNotAdopted(doc, *doc.block, *comment, adopted.lines);
+  }
+  adopted.lines.emplace_back(u"' */");
+  adopted.block = ReadDocBlockAt(adopted.lines, 0);
+  KeepStaleTagsAsText(adopted);
+  Lines fresh = RebuildProcBlock(adopted, *adopted.block, events);
+  fresh.insert(fresh.end(), owned.annotations.begin(), owned.annotations.end());
+  const std::size_t to = doc.block ? doc.block->close + 1 : doc.lines.size();
+  const Lines old(doc.lines.begin() + static_cast<std::ptrdiff_t>(owned.first),
+                  doc.lines.begin() + static_cast<std::ptrdiff_t>(to));
+  ReplaceLines(module, adopted.first, old, fresh);
   return removed;
 }
 
@@ -162,12 +270,10 @@ std::vector<RemovedTag> UpdateProcComment(CodeModule& module, LineNumber line, c
 
 std::vector<RemovedTag> UpdateAllProcComments(CodeModule& module, const EventTable& events) {
   std::vector<RemovedTag> removed;
-  LineNumber line = module.CountOfLines();
-  while (const auto proc = module.ProcLinesOfLine(line)) {
-    auto more = UpdateProc(module, *proc, events);
+  ForEachProcBottomUp(module, [&](const ProcLines& proc) {
+    auto more = UpdateProc(module, proc, events);
     removed.insert(removed.end(), more.rbegin(), more.rend());
-    line = proc->start - 1;
-  }
+  });
   std::reverse(removed.begin(), removed.end());
   return removed;
 }
@@ -177,11 +283,12 @@ bool UpdateModuleHeader(CodeModule& module) {
   if (!header.block) return false;
   const DocTag& tag = header.block->tags[*header.nameTag];
   const std::u16string& old = header.lines[tag.line];
-  const std::u16string_view value = ModuleNameValue(tag);
+  const std::u16string componentName = module.ComponentName();
+  const std::u16string_view value = ModuleNameValue(tag, componentName);
   const std::size_t valueStart =
       value.empty() ? tag.rest.size() : static_cast<std::size_t>(value.data() - tag.rest.data());
   const std::u16string rest = (valueStart == 0 ? std::u16string(u" ") : tag.rest.substr(0, valueStart)) +
-                              module.ComponentName() + tag.rest.substr(valueStart + value.size());
+                              componentName + tag.rest.substr(valueStart + value.size());
   const std::u16string fresh = old.substr(0, tag.column) + tag.word + rest;
   if (fresh != old) {
     const auto line = static_cast<LineNumber>(tag.line + 1);
@@ -194,11 +301,19 @@ bool UpdateModuleHeader(CodeModule& module) {
 namespace {
 
 // A block as insert writes it, nothing of the user's in it: its template
-// lines, a summary of "." or the event's, bare tags.
-bool IsBareBlock(const std::vector<std::u16string_view>& lines, std::u16string_view procName,
-                 const EventTable& events) {
+// lines, a summary of "." or the event's, bare tags: those insert writes
+// for the declaration now (a name may hold blanks: "Optional x"), or a
+// name of one word that an older declaration had.
+bool IsBareBlock(const std::vector<std::u16string_view>& lines, const ProcLines& proc,
+                 std::u16string_view declaration, const EventTable& events) {
   if (lines.size() < 3 || lines.front() != u"'/**" || lines.back() != u"' */") return false;
-  if (lines[1] != u"' * ." && lines[1] != u"' * " + events.GetProcSummary(procName) + u".") return false;
+  if (lines[1] != u"' * ." && lines[1] != u"' * " + events.GetProcSummary(proc.name) + u".") return false;
+  std::u16string fresh;
+  try {
+    fresh = BuildProcComment(proc.name, declaration, proc.kind, events);
+  } catch (const Failure&) {
+    // No block of insert's to hold it against: the one-word rule alone.
+  }
   for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
     const std::u16string_view line = lines[i];
     if (line == u"' * @return ") continue;
@@ -206,6 +321,8 @@ bool IsBareBlock(const std::vector<std::u16string_view>& lines, std::u16string_v
     for (const std::u16string_view prefix : {u"' * @param ", u"' * Getter: ", u"' * Setter: "}) {
       bare = bare || (line.starts_with(prefix) && line.find(u' ', prefix.size()) == std::u16string::npos);
     }
+    bare = bare || std::u16string_view(fresh).find(u"\r\n" + std::u16string(line) + u"\r\n") !=
+                       std::u16string_view::npos;
     if (!bare) return false;
   }
   return true;
@@ -215,16 +332,19 @@ bool IsBareBlock(const std::vector<std::u16string_view>& lines, std::u16string_v
 
 std::optional<HandWrittenComment> HandWrittenProcComment(LeadingLines& lines, const ProcLines& proc,
                                                          LineNumber first, const EventTable& events) {
+  const std::vector<LineNumber> annotations = AnnotationLines(lines, first, proc.body);
   std::vector<std::u16string_view> comments;
   LineNumber firstComment = 0;
   for (LineNumber l = first; l < proc.body; ++l) {
     const std::u16string_view text = lines.At(l);
-    const bool onlySpaces = text.find_first_not_of(u' ') == std::u16string_view::npos;
-    if (onlySpaces || IsAnnotationLine(text)) continue;
+    if (StripBlanks(text).empty() ||
+        std::find(annotations.begin(), annotations.end(), l) != annotations.end())
+      continue;
     if (!firstComment) firstComment = l;
     comments.push_back(text);
   }
-  if (comments.empty() || IsBareBlock(comments, proc.name, events)) return std::nullopt;
+  if (comments.empty() || IsBareBlock(comments, proc, lines.Declaration(proc.body), events))
+    return std::nullopt;
   return HandWrittenComment{firstComment, static_cast<LineNumber>(comments.size()), proc.name};
 }
 
@@ -244,29 +364,21 @@ std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, Line
     if (const auto proc = module.ProcLinesOfLine(line)) look(*proc);
     return found;
   }
-  for (LineNumber at = module.CountOfLines(); const auto proc = module.ProcLinesOfLine(at);) {
-    look(*proc);
-    at = proc->start - 1;
-  }
+  ForEachProcBottomUp(module, look);
   std::reverse(found.begin(), found.end());
   return found;
 }
 
 std::vector<HandWrittenComment> HandWrittenModuleHeader(CodeModule& module) {
-  // What DeleteModuleHeader takes away: the comment lines at the top, up to
-  // an annotation.
+  const LineNumber count = ModuleHeaderLineCount(module);
+  if (count == 0) return {};
   Lines lines;
-  for (LineNumber line = 1; line <= module.CountOfLines(); ++line) {
-    std::u16string text = module.Lines(line, 1);
-    if (!text.starts_with(u'\'') || IsAnnotationLine(text)) break;
-    lines.push_back(std::move(text));
-  }
-  if (lines.empty()) return {};
+  for (LineNumber line = 1; line <= count; ++line) lines.push_back(module.Lines(line, 1));
   const bool own = lines.size() == 7 && lines[0] == u"'/**" && lines[1] == u"' * ." && lines[2] == u"' * " &&
                    lines[3].starts_with(u"' * @modulename ") && lines[4].starts_with(u"' * @auther     ") &&
                    lines[5] == u"' * @version    1.0.0" && lines[6] == u"' */";
   if (own) return {};
-  return {{1, static_cast<LineNumber>(lines.size()), {}}};
+  return {{1, count, {}}};
 }
 
 }  // namespace tamvo

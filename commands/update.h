@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/leading_lines.h"
 #include "engine/event_table.h"
 #include "host/code_module.h"
 
@@ -38,6 +39,17 @@ std::vector<RemovedTag> UpdateProcComment(CodeModule& module, LineNumber line, c
 // the failing one done.
 std::vector<RemovedTag> UpdateAllProcComments(CodeModule& module, const EventTable& events);
 
+// The lines a block becomes when update brings it in line with its
+// procedure's declaration (from its opening line through its closing one);
+// the tags it takes out are appended to removed when that is given. Lint
+// holds a block against this, so that the two never disagree. Throws
+// Failure when the declaration's parameter list can't be read.
+struct ProcDoc;
+struct DocBlock;
+std::vector<std::u16string> RebuildProcBlock(const ProcDoc& doc, const DocBlock& block,
+                                             const EventTable& events,
+                                             std::vector<RemovedTag>* removed = nullptr);
+
 // Sets the "@modulename" value of the module header (a doc block at the top
 // of the module with a "@modulename" line) to the module's name; the rest of
 // the header stays. False when the module has no such header: nothing
@@ -57,7 +69,6 @@ std::vector<HandWrittenComment> HandWrittenProcComments(CodeModule& module, Line
                                                         const EventTable& events);
 // The same for one procedure whose comment starts at first, from lines
 // already read.
-class LeadingLines;
 std::optional<HandWrittenComment> HandWrittenProcComment(LeadingLines& lines, const ProcLines& proc,
                                                          LineNumber first, const EventTable& events);
 // The same for the comment lines at the top of the module that insert-header

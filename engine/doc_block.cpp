@@ -1,5 +1,7 @@
 #include "engine/doc_block.h"
 
+#include <algorithm>
+
 #include "engine/text.h"
 
 namespace tamvo {
@@ -15,19 +17,7 @@ std::size_t SkipBlanks(std::u16string_view text, std::size_t i) {
   return i;
 }
 
-std::u16string_view TrimBlanks(std::u16string_view text) {
-  const std::size_t first = SkipBlanks(text, 0);
-  std::size_t last = text.size();
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
-
-bool IsOpening(std::u16string_view line) { return TrimBlanks(line) == u"'/**"; }
-
-bool IsClosing(std::u16string_view line) {
-  const auto trimmed = TrimBlanks(line);
-  return trimmed == u"' */" || trimmed == u"'*/";
-}
+bool IsOpening(std::u16string_view line) { return StripBlanks(line) == u"'/**"; }
 
 bool IsCommentLine(std::u16string_view line) {
   const std::size_t first = SkipBlanks(line, 0);
@@ -42,9 +32,9 @@ std::size_t TextOffset(std::u16string_view line) {
   return i;
 }
 
-// The end of a word that ends at a blank or a ":".
+// The end of a word that ends where a name ends (EndsDocName).
 std::size_t WordEnd(std::u16string_view text, std::size_t i) {
-  while (i < text.size() && !IsBlank(text[i]) && text[i] != u':') ++i;
+  while (i < text.size() && !EndsDocName(text[i])) ++i;
   return i;
 }
 
@@ -88,7 +78,15 @@ void ReadParam(std::u16string_view text, DocTag& tag) {
   tag.rest = text.substr(i);
 }
 
-std::optional<DocTag> ReadTag(std::u16string_view line, std::size_t index) {
+// firstLine: the line right after the opening one, where a summary starts
+// that may well begin with "Getter:" or "Setter:" as a word of its own.
+// There only a line that holds nothing but the word and one name is the
+// accessor line: the block has no summary, and reading the line as one
+// would have update write the accessor a second time.
+std::optional<DocTag> ReadTag(std::u16string_view line, std::size_t index, bool firstLine) {
+  // A directive of another tool written inside the block ('@Ignore) is
+  // text of the block, not a tag of it.
+  if (IsAnnotationLine(line) && !IsDocTagCommentLine(line)) return std::nullopt;
   const std::size_t offset = TextOffset(line);
   const std::u16string_view text = line.substr(offset);
   DocTag tag;
@@ -118,6 +116,7 @@ std::optional<DocTag> ReadTag(std::u16string_view line, std::size_t index) {
       const std::size_t nameEnd = WordEnd(text, nameStart);
       tag.name = text.substr(nameStart, nameEnd - nameStart);
       tag.rest = text.substr(nameEnd);
+      if (firstLine && (tag.name.empty() || !StripBlanks(tag.rest).empty())) return std::nullopt;
       return tag;
     }
   }
@@ -128,17 +127,30 @@ std::optional<DocTag> ReadTag(std::u16string_view line, std::size_t index) {
 
 std::u16string_view DocLineText(std::u16string_view line) { return line.substr(TextOffset(line)); }
 
+bool IsDocBlockClosing(std::u16string_view line) {
+  const auto trimmed = StripBlanks(line);
+  return trimmed == u"' */" || trimmed == u"'*/";
+}
+
+bool IsSummaryEmpty(std::span<const std::u16string> lines, const DocBlock& block) {
+  std::u16string summary;
+  for (std::size_t i = block.open + 1; i < block.SummaryEnd(); ++i) summary += DocLineText(lines[i]);
+  const auto trimmed = StripBlanks(summary);
+  return trimmed.empty() || trimmed == u".";
+}
+
 std::optional<DocBlock> ReadDocBlockAt(std::span<const std::u16string> lines, std::size_t open) {
   if (open >= lines.size() || !IsOpening(lines[open])) return std::nullopt;
   DocBlock block;
   block.open = open;
   for (std::size_t i = open + 1; i < lines.size(); ++i) {
-    if (!IsCommentLine(lines[i])) return std::nullopt;
-    if (IsClosing(lines[i])) {
+    // A second opening line: this one never closed.
+    if (!IsCommentLine(lines[i]) || IsOpening(lines[i])) return std::nullopt;
+    if (IsDocBlockClosing(lines[i])) {
       block.close = i;
       return block;
     }
-    if (auto tag = ReadTag(lines[i], i)) {
+    if (auto tag = ReadTag(lines[i], i, i == open + 1)) {
       block.tags.push_back(std::move(*tag));
     } else if (!block.tags.empty()) {
       ++block.tags.back().continuation;
@@ -154,25 +166,81 @@ std::optional<DocBlock> FindLastDocBlock(std::span<const std::u16string> lines) 
   return std::nullopt;
 }
 
+bool IsModuleNameTag(const DocTag& tag) {
+  return tag.kind == DocTagKind::Other && EqualsIgnoreCase(tag.word, u"@modulename");
+}
+
+std::optional<DocBlock> FindModuleHeader(std::span<const std::u16string> lines) {
+  std::size_t open = 0;
+  while (open < lines.size() && (StripBlanks(lines[open]).empty() || IsAnnotationLine(lines[open]))) ++open;
+  auto block = ReadDocBlockAt(lines, open);
+  if (block && std::none_of(block->tags.begin(), block->tags.end(), IsModuleNameTag)) block.reset();
+  return block;
+}
+
 std::u16string ParamKey(std::u16string_view name) {
-  std::u16string_view key = TrimBlanks(name);
+  std::u16string_view key = StripBlanks(name);
   for (bool stripped = true; stripped;) {
     stripped = false;
     for (const std::u16string_view keyword : {u"Optional", u"ParamArray"}) {
       if (StartsWithKeyword(key, keyword)) {
-        key = TrimBlanks(key.substr(keyword.size()));
+        key = StripBlanks(key.substr(keyword.size()));
         stripped = true;
       }
     }
   }
-  key = TrimBlanks(key.substr(0, key.find(u'=')));
-  if (key.ends_with(u"()")) key = TrimBlanks(key.substr(0, key.size() - 2));
+  key = StripBlanks(key.substr(0, key.find(u'=')));
+  if (key.ends_with(u"()")) key = StripBlanks(key.substr(0, key.size() - 2));
+  // "a$" is a: the type-declaration character is no part of the name.
+  if (key.size() > 1 && std::u16string_view(u"$%&!#@^").find(key.back()) != std::u16string_view::npos) {
+    key.remove_suffix(1);
+  }
   return std::u16string(key);
+}
+
+bool EndsDocName(char16_t c) {
+  switch (c) {
+    case u' ':
+    case u'\t':
+    case u'\u00A0':
+    case u'\u1680':
+    case u'\u2028':
+    case u'\u2029':
+    case u'\u202F':
+    case u'\u205F':
+    case u'\u3000':
+    case u':':
+    case u'\uFF1A':  // a full-width colon
+      return true;
+    default:
+      return c >= u'\u2000' && c <= u'\u200A';
+  }
 }
 
 bool IsAnnotationLine(std::u16string_view line) {
   const std::size_t i = SkipBlanks(line, 0);
   return i + 2 < line.size() && line[i] == u'\'' && line[i + 1] == u'@' && IsAsciiLetter(line[i + 2]);
+}
+
+bool IsDocTagCommentLine(std::u16string_view line) {
+  if (!IsAnnotationLine(line)) return false;
+  const std::size_t at = line.find(u'@');
+  std::size_t end = at + 1;
+  while (end < line.size() && IsWordChar(line[end])) ++end;
+  const std::u16string_view name = line.substr(at + 1, end - at - 1);
+  if (end < line.size() && line[end] == u'(') return false;
+  static constexpr std::u16string_view kDocTags[] = {
+      u"param",   u"return",      u"returns",    u"example",    u"examples",    u"see",        u"remark",
+      u"remarks", u"throws",      u"throw",      u"exception",  u"description", u"summary",    u"note",
+      u"notes",   u"todo",        u"deprecated", u"since",      u"version",     u"author",     u"auther",
+      u"link",    u"constructor", u"protected",  u"private",    u"public",      u"static",     u"override",
+      u"type",    u"typedef",     u"property",   u"callback",   u"fires",       u"license",    u"copyright",
+      u"default", u"arg",         u"argument",   u"inheritdoc", u"abstract",    u"modulename",
+  };
+  for (const std::u16string_view tag : kDocTags) {
+    if (EqualsIgnoreCase(name, tag)) return true;
+  }
+  return false;
 }
 
 bool IsForeignTagLine(std::u16string_view line) {

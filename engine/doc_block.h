@@ -9,7 +9,8 @@
 // to the next whose text, trimmed, is "' */" or "'*/". Inside it, after the
 // prefix "' *" (or "'*") and its blanks, the lines before the first tag line
 // are the summary; a tag line starts with "@" and a letter, or with
-// "Getter: " / "Setter: "; the lines after a tag line up to the next one
+// "Getter: " / "Setter: " (not on the summary's first line, which may start
+// with that word); an annotation line ('@Ignore) is no tag; the lines after a tag line up to the next one
 // continue its description.
 
 #include <cstddef>
@@ -55,24 +56,51 @@ struct DocBlock {
 
 // The block that opens at lines[open]: nothing when that line is no opening
 // line, no closing line follows, or a line before the closing one is not a
-// comment.
+// comment or opens another block.
 std::optional<DocBlock> ReadDocBlockAt(std::span<const std::u16string> lines, std::size_t open);
+
+// A block's closing line: "' */" or "'*/", blanks around it aside.
+bool IsDocBlockClosing(std::u16string_view line);
+
+// True when the block's summary is empty or the "." insert writes.
+bool IsSummaryEmpty(std::span<const std::u16string> lines, const DocBlock& block);
 
 // The last block among the lines (a procedure's leading lines).
 std::optional<DocBlock> FindLastDocBlock(std::span<const std::u16string> lines);
+
+// The module header among the lines at the top of a module (lines[0] is
+// the module's first line): the first block there, after any annotations
+// and blank lines, with a "@modulename" tag (in any letter case, "' */" or
+// "'*/" closing it); nothing when there is none.
+std::optional<DocBlock> FindModuleHeader(std::span<const std::u16string> lines);
+// The tag that names the module in a header.
+bool IsModuleNameTag(const DocTag& tag);
 
 // The text of a line inside a block after its prefix ("' *", "'*", or a bare
 // "'") and the blanks after that.
 std::u16string_view DocLineText(std::u16string_view line);
 
 // A parameter's name as names are compared: without "Optional",
-// "ParamArray", a trailing "()" and a default (" = ..."). Compare the keys
+// "ParamArray", a trailing "()", a default (" = ...") and a type-declaration
+// character ("a$" is a). Compare the keys
 // with EqualsIgnoreCase, as VBA compares names.
 std::u16string ParamKey(std::u16string_view name);
+
+// True for a character that ends a name in a tag line: any Unicode space
+// (U+3000 among them, where Japanese text puts it), ":" and its full-width
+// form. "@param lngA\u3000the first" names lngA.
+bool EndsDocName(char16_t c);
 
 // A comment line whose text, after leading blanks, is "'@" and a letter: a
 // directive another tool reads ('@Description("..."), '@TestMethod, ...).
 bool IsAnnotationLine(std::u16string_view line);
+
+// True for a comment line "'@name …" that is documentation, not a directive
+// for another tool: name is a tag of the JavaDoc/JSDoc family (param,
+// return, example, see, description, …) and no "(" follows it.
+// '@Description("…"), '@Folder("…"), '@Ignore X and '@TestMethod are
+// annotations.
+bool IsDocTagCommentLine(std::u16string_view line);
 
 // A comment line of a doc comment in another style: its text after the
 // apostrophes and blanks starts with @param, @return or @returns.

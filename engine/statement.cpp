@@ -105,6 +105,24 @@ Statement ClassifyStatement(std::u16string_view text) {
   return {StatementKind::ProcStart, WithoutTypeCharacter(name), kind};
 }
 
+bool EndsProcedure(std::u16string_view text) {
+  if (ClassifyStatement(text).kind == StatementKind::ProcEnd) return true;
+  // The statements after each ":" outside string literals, up to a comment.
+  // A named argument's ":=" separates nothing.
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'"') inString = !inString;
+    if (inString) continue;
+    if (c == u'\'') return false;
+    if (c != u':' || (i + 1 < text.size() && text[i + 1] == u'=')) continue;
+    const Statement next = ClassifyStatement(text.substr(i + 1));
+    if (next.kind == StatementKind::ProcEnd) return true;
+    if (next.kind == StatementKind::Comment) return false;
+  }
+  return false;
+}
+
 bool IsBlankOrCommentLine(std::u16string_view line) {
   // As ClassifyStatement would tell it, reading no further than the first word.
   std::size_t first = 0;

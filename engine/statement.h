@@ -61,6 +61,25 @@ bool IsProcModifier(std::u16string_view word);
 // Classifies one statement, given as its physical lines joined.
 Statement ClassifyStatement(std::u16string_view text);
 
+// True when the statement, or one written after it on the same line behind
+// a ":" ("Sub A(): End Sub", "x = 1: End Sub"), is End Sub, End Function or
+// End Property: the editor ends a procedure there as on a line of its own.
+bool EndsProcedure(std::u16string_view text);
+
+// Calls f(first, last) with the first and last physical line of each
+// statement that starts in [first, end): a comment continued with " _" is
+// one statement with the lines it continues onto, however they read. A
+// statement still continued at end - 1 ends there.
+template <typename LineAt, typename F>
+void ForEachStatementLines(LineAt&& lineAt, LineNumber first, LineNumber end, F&& f) {
+  while (first < end) {
+    LineNumber last = first;
+    while (last + 1 < end && ContinuesOnNextLine(lineAt(last))) ++last;
+    f(first, last);
+    first = last + 1;
+  }
+}
+
 // True for a line or a joined statement that is empty, blank or a comment.
 bool IsBlankOrCommentLine(std::u16string_view line);
 

@@ -12,12 +12,18 @@
 // - the procedure index that edits keep up to date answers as one built
 //   afresh from the edited lines;
 // - the one failure a command may report is a parameter list that is never
-//   closed.
+//   closed;
+// - a comment continued with " _" is kept or removed whole, by any command:
+//   every continued comment of the result is one of the module's, and no
+//   line it continued onto stands alone;
+// - lint finds something where update-all changes something, and update-all
+//   changes something where lint finds something of the rules update mends.
 //
 // Input: the module text in UTF-8; its last two bytes also place the caret.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -26,6 +32,7 @@
 #include <vector>
 
 #include "commands/commands.h"
+#include "commands/lint.h"
 #include "engine/statement.h"
 #include "engine/text.h"
 #include "host/memory_module.h"
@@ -47,9 +54,14 @@ Lines LinesOf(MemoryModule& module) {
   return lines;
 }
 
+// The lines as text to print: a NUL shows as "\0", so that a report is not
+// cut short where a module holds one.
 std::string Show(const Lines& lines) {
   std::string text;
-  for (const auto& line : lines) text += ToUtf8(line) + "\n";
+  for (const auto& line : lines) {
+    for (const char c : ToUtf8(line)) text += c == '\0' ? std::string("\\0") : std::string(1, c);
+    text += "\n";
+  }
   return text;
 }
 
@@ -86,7 +98,8 @@ std::vector<std::u16string> Layout(MemoryModule& module) {
 
 // The module after a command run `times` times, as a user pressing its button
 // again would; the caret matters only to the -proc commands.
-Lines Apply(const Lines& lines, Command command, LineNumber caret = 1, int times = 1) {
+Lines Apply(const Lines& lines, Command command, LineNumber caret = 1, int times = 1,
+            bool* failed = nullptr) {
   auto module = std::make_shared<MemoryModule>(u"Module1", lines);
   MemoryVbe vbe(module);
   vbe.Pane().SetSelection(caret, 1, caret, 1);
@@ -99,6 +112,7 @@ Lines Apply(const Lines& lines, Command command, LineNumber caret = 1, int times
   Commands commands(vbe, events, ui, settings);
   for (int i = 0; i < times; ++i) commands.Run(command);
 
+  if (failed) *failed = !ui.messages.empty();
   for (const auto& message : ui.messages) {
     if (!message.text.starts_with(u"Invalid procedure call or argument: the parameter list has no closing")) {
       Violated("a command reported a failure of its own making", ToUtf8(message.text));
@@ -129,6 +143,62 @@ bool HasAmbiguousNames(const Lines& lines) {
   return false;
 }
 
+// The module's comments continued with " _", each as its lines, and the
+// lines that are no part of one.
+struct Comments {
+  std::multiset<Lines> continued;
+  std::multiset<std::u16string> alone;
+};
+
+Comments CommentsOf(const Lines& lines) {
+  Comments comments;
+  const auto count = static_cast<LineNumber>(lines.size());
+  const auto lineAt = [&](LineNumber line) -> std::u16string_view { return lines[line - 1]; };
+  for (LineNumber line = 1; line <= count;) {
+    const JoinedStatement statement = JoinStatement(lineAt, line, count);
+    if (statement.lastLine > line && IsBlankOrCommentLine(statement.text)) {
+      comments.continued.emplace(lines.begin() + (line - 1), lines.begin() + statement.lastLine);
+    } else {
+      for (LineNumber l = line; l <= statement.lastLine; ++l) comments.alone.insert(lines[l - 1]);
+    }
+    line = statement.lastLine + 1;
+  }
+  return comments;
+}
+
+void ExpectCommentsWhole(const Comments& before, const Lines& after, const std::string& what) {
+  const Comments now = CommentsOf(after);
+  // Lines the commands write themselves may well read as such a line: a
+  // parameter the editor would refuse, "_", gives "' * @param _", which
+  // continues onto the block's next line.
+  const auto written = [](std::u16string_view line) {
+    return line.starts_with(u"'/**") || line.starts_with(u"' *") || line.starts_with(u"'*/") || line.empty();
+  };
+  for (const Lines& comment : now.continued) {
+    if (now.continued.count(comment) > before.continued.count(comment) &&
+        !std::all_of(comment.begin(), comment.end(), written))
+      Violated("a continued comment was cut", what + " gave:\n" + Show(after));
+  }
+  for (const Lines& comment : before.continued) {
+    for (std::size_t i = 1; i < comment.size(); ++i) {
+      if (!written(comment[i]) && now.alone.count(comment[i]) > before.alone.count(comment[i]))
+        Violated("a continued comment lost its first line", what + " gave:\n" + Show(after));
+    }
+  }
+}
+
+bool IsMendedByUpdate(LintRule rule) {
+  switch (rule) {
+    case LintRule::SummaryEmpty:
+    case LintRule::HeaderStale:
+    case LintRule::ParamUndescribed:
+    case LintRule::ReturnUndescribed:
+      return false;
+    default:
+      return true;
+  }
+}
+
 void Expect(const Lines& actual, const Lines& expected, const char* property) {
   if (actual != expected) Violated(property, "got:\n" + Show(actual) + "expected:\n" + Show(expected));
 }
@@ -142,6 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const auto caretSeed = data.ConsumeIntegral<std::uint16_t>();
   const Lines lines = SplitLines(FromUtf8(data.ConsumeRemainingBytesAsString()));
   const Lines code = CodeLines(lines);
+  const Comments comments = CommentsOf(lines);
   const LineNumber count = static_cast<LineNumber>(lines.size());
   const LineNumber caret = count == 0 ? 1 : 1 + caretSeed % count;
 
@@ -154,10 +225,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         (command == Command::InsertCurrentProcComment || command == Command::DeleteCurrentProcComment ||
          command == Command::UpdateCurrentProcComment))
       continue;
-    if (CodeLines(Apply(lines, command, caret)) != code) {
-      Violated("a command changed code lines",
-               "command " + std::to_string(static_cast<int>(command)) + " on:\n" + Show(lines));
-    }
+    const Lines after = Apply(lines, command, caret);
+    const std::string what = "command " + std::to_string(static_cast<int>(command));
+    if (CodeLines(after) != code) Violated("a command changed code lines", what + " on:\n" + Show(lines));
+    ExpectCommentsWhole(comments, after, what);
   }
 
   const Lines inserted = Apply(lines, Command::InsertAllProcComments);
@@ -166,7 +237,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   Expect(Apply(inserted, Command::DeleteAllProcComments), deleted,
          "delete-all after insert-all differs from delete-all");
 
-  const Lines updated = Apply(lines, Command::UpdateAllProcComments);
+  bool updateFailed = false;
+  const Lines updated = Apply(lines, Command::UpdateAllProcComments, 1, 1, &updateFailed);
+  if (!updateFailed) {
+    MemoryModule module(u"Module1", lines);
+    bool found = false;
+    bool mended = false;
+    for (const LintFinding& finding : LintModule(module)) {
+      found = true;
+      mended = mended || IsMendedByUpdate(finding.rule);
+    }
+    if (updated != lines && !found) Violated("update-all changed a module lint finds clean", Show(lines));
+    if (updated == lines && mended) Violated("lint found what update-all leaves as it is", Show(lines));
+  }
   Expect(Apply(updated, Command::UpdateAllProcComments), updated, "update-all twice differs from once");
   Expect(Apply(inserted, Command::UpdateAllProcComments), inserted,
          "update-all after insert-all changed something");

@@ -4,7 +4,7 @@
 // The first byte chooses how the rest goes in: as raw bytes (the framing
 // under attack), or cut at NUL bytes into message bodies that are framed
 // correctly after an initialize, so that the dispatch, the documents and
-// the code actions see the fuzzer's JSON.
+// the code actions (and their resolving) see the fuzzer's JSON.
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (data[0] % 2 == 0) {
     input = rest;
   } else {
-    input = tamvo::lsp::WriteFrame(R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{}})");
+    // Every fourth input comes from a client that resolves the edits of
+    // code actions.
+    input = tamvo::lsp::WriteFrame(
+        data[0] % 4 == 3 ? R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{"capabilities":)"
+                           R"({"textDocument":{"codeAction":{"resolveSupport":{"properties":["edit"]}}}}}})"
+                         : R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{}})");
     for (std::size_t start = 0; start <= rest.size();) {
       const std::size_t end = std::min(rest.find('\0', start), rest.size());
       input += tamvo::lsp::WriteFrame(rest.substr(start, end - start));

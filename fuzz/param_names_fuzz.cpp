@@ -1,9 +1,12 @@
-// The parameter parser, two ways. Any text at all gives names or a Failure,
-// and the names it gives have no spaces around them. A declaration put
-// together from known parameters, with whatever the fuzzer writes into
-// string defaults and the trailing comment, gives back exactly the names
-// the comment block must show, and is a Function exactly when it was built
-// as one.
+// The declaration reader, two ways. Any text at all gives names or a
+// Failure, the names it gives have no spaces around them, and where the
+// text reads as a declaration the pages list as many parameters as insert
+// writes names. A declaration put together from known parameters, with
+// blanks of either kind, type characters, and whatever the fuzzer writes
+// into string defaults and the trailing comment, gives back exactly the
+// names the comment block must show, is a Function exactly when it was
+// built as one, and the pages name its parameters as insert does once
+// Optional, ParamArray, "()", a default and a type character are set aside.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "engine/declaration.h"
+#include "engine/doc_block.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 
@@ -34,6 +38,15 @@ std::u16string Keyword(FuzzedDataProvider& data, std::u16string_view word) {
     }
   }
   return out;
+}
+
+// A blank as the fuzzer picks it: the editor takes a tab as a space.
+std::u16string Blank(FuzzedDataProvider& data) { return data.ConsumeBool() ? u" " : u"\t"; }
+
+std::u16string Blanks(FuzzedDataProvider& data, int count) {
+  std::u16string blanks;
+  for (int i = 0; i < count; ++i) blanks += Blank(data);
+  return blanks;
 }
 
 // A name the fuzzer chose, made a legal identifier that is no keyword.
@@ -78,33 +91,34 @@ Built BuildDeclaration(FuzzedDataProvider& data) {
   const int count = data.ConsumeIntegralInRange(0, 6);
   for (int i = 0; i < count; ++i) {
     if (i > 0) built.declaration += u',';
-    std::u16string piece(data.ConsumeIntegralInRange(0, 2), u' ');
+    std::u16string piece = Blanks(data, data.ConsumeIntegralInRange(0, 2));
     std::u16string name;
     const bool optional = data.ConsumeBool();
     if (optional) {
-      const std::u16string keyword = Keyword(data, u"Optional ");
+      const std::u16string keyword = Keyword(data, u"Optional") + Blank(data);
       piece += keyword;
       name += keyword;
     }
-    // Spaces after ByVal stay in the name when something stands before it.
+    // Blanks after ByVal stay in the name when something stands before it.
     const int passing = data.ConsumeIntegralInRange(0, 2);
     if (passing > 0) {
       piece += Keyword(data, passing == 1 ? u"ByVal" : u"ByRef") +
-               std::u16string(optional ? 1 : data.ConsumeIntegralInRange(1, 2), u' ');
+               Blanks(data, optional ? 1 : data.ConsumeIntegralInRange(1, 2));
     }
     if (data.ConsumeBool()) {
-      const std::u16string paramArray = Keyword(data, u"ParamArray ");
+      const std::u16string paramArray = Keyword(data, u"ParamArray") + Blank(data);
       piece += paramArray;
       name += paramArray;
     }
     std::u16string identifier = Identifier(data);
+    if (data.ConsumeBool()) identifier += u"$%&!#@^"[data.ConsumeIntegralInRange(0, 6)];
     if (data.ConsumeBool()) identifier += u"()";
     piece += identifier;
     name += identifier;
     const bool typed = data.ConsumeBool();
     if (typed) {
       const char16_t* types[] = {u"Long", u"String", u"Variant", u"Scripting.Dictionary", u"Object"};
-      piece += u" " + Keyword(data, u"As") + u" " + types[data.ConsumeIntegralInRange(0, 4)];
+      piece += Blank(data) + Keyword(data, u"As") + Blank(data) + types[data.ConsumeIntegralInRange(0, 4)];
     }
     if (data.ConsumeBool()) {
       std::u16string value;
@@ -123,7 +137,7 @@ Built BuildDeclaration(FuzzedDataProvider& data) {
       // A default stays in the name only without a type before it.
       if (!typed) name += u" = " + value;
     }
-    piece += std::u16string(data.ConsumeIntegralInRange(0, 2), u' ');
+    piece += Blanks(data, data.ConsumeIntegralInRange(0, 2));
     built.declaration += piece;
     built.names.push_back(name);
   }
@@ -139,12 +153,18 @@ Built BuildDeclaration(FuzzedDataProvider& data) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace tamvo;
   const std::u16string text = FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  const auto read = ReadDeclaration(text);
   try {
-    for (const auto& name : GetParamNames(text)) {
+    const auto names = GetParamNames(text);
+    for (const auto& name : names) {
       if (TrimSpaces(name) != name) Violated("a name has spaces around it", text);
+    }
+    if (read && read->params.size() != names.size()) {
+      Violated("the pages list another number of parameters than insert", text);
     }
   } catch (const Failure&) {
     // A parameter list that is never closed: the one failure there is.
+    if (read) Violated("the pages read a list insert can't", text);
   }
 
   FuzzedDataProvider data(bytes, size);
@@ -157,6 +177,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
   if (IsFunctionDeclaration(built.declaration) != built.function) {
     Violated("Function or not, misread", built.declaration);
+  }
+  const auto listed = ReadDeclaration(built.declaration);
+  if (!listed || listed->params.size() != built.names.size()) {
+    Violated("the pages list other parameters", built.declaration);
+  }
+  for (std::size_t i = 0; i < built.names.size(); ++i) {
+    if (listed->params[i].name != ParamKey(built.names[i])) {
+      Violated("the pages name a parameter otherwise", built.declaration);
+    }
   }
   return 0;
 }

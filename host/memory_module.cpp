@@ -176,7 +176,6 @@ void MemoryModule::DeleteLines(LineNumber startLine, LineNumber count) {
 }
 
 std::size_t MemoryModule::FindProc(std::u16string_view procName, ProcKind kind) {
-  index_.Settle();
   const auto found = index_.Find(procName, kind);
   if (!found) {
     throw Failure(u"Sub or Function not defined: " + std::u16string(procName) +
@@ -202,7 +201,6 @@ std::optional<std::size_t> MemoryModule::ProcAtLine(LineNumber line) {
     throw Failure(kInvalidCall + u": ProcOfLine(" + Number(line) + u") in a module of " + Number(Count()) +
                   u" lines");
   }
-  index_.Settle();
   return index_.OfLine(line);
 }
 

@@ -39,14 +39,15 @@ void ProcIndex::BuildSlots() {
 namespace {
 
 // False when the statement can be no End (inProc) or no declaration (outside
-// a procedure): End starts with E; a declaration with Public, Private,
-// Friend, Static, Sub, Function or Property.
+// a procedure): End starts with E, or follows a ":"; a declaration starts
+// with Public, Private, Friend, Static, Sub, Function or Property.
 bool MayMatter(std::u16string_view text, bool inProc) {
   std::size_t first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
   if (first == text.size()) return false;
   const char16_t c = ToLowerAscii(text[first]);
-  return inProc ? c == u'e' : c == u'p' || c == u'f' || c == u's';
+  if (inProc) return c == u'e' || text.find(u':', first) != std::u16string_view::npos;
+  return c == u'p' || c == u'f' || c == u's';
 }
 
 }  // namespace
@@ -77,21 +78,23 @@ ProcIndex::Reading ProcIndex::Read(
     // a declaration outside one, and code in the declarations section. The
     // first letter rules out most lines before they are classified.
     if (!inDeclarations && !MayMatter(text, open.has_value())) continue;
-    const Statement statement = ClassifyStatement(text);
-
-    if (open) {
-      if (statement.kind != StatementKind::ProcEnd) continue;
-      open->end = last;
-      open->terminated = true;
-      reading.procs.push_back(std::move(*open));
-      open.reset();
-      if ((reading.syncedWith = meetsOld(reading.procs.back()))) return reading;
-    } else if (statement.kind == StatementKind::ProcStart) {
+    if (!open) {
+      const Statement statement = ClassifyStatement(text);
+      if (statement.kind != StatementKind::ProcStart) {
+        if (inDeclarations && statement.kind == StatementKind::Code) reading.declarationsEnd = last;
+        continue;
+      }
       open = ReadProc{std::u16string(statement.procName), statement.procKind, first, first, false};
       inDeclarations = false;
-    } else if (inDeclarations && statement.kind == StatementKind::Code) {
-      reading.declarationsEnd = last;
+      // Only "Sub A(): End Sub" ends where it starts.
+      if (text.find(u':') == std::u16string_view::npos) continue;
     }
+    if (!EndsProcedure(text)) continue;
+    open->end = last;
+    open->terminated = true;
+    reading.procs.push_back(std::move(*open));
+    open.reset();
+    if ((reading.syncedWith = meetsOld(reading.procs.back()))) return reading;
   }
   if (open) {
     open->end = lineCount;
@@ -116,7 +119,6 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
     names_ += proc.name;
   }
   declarationsEnd_ = reading.declarationsEnd;
-  pendingMoves_.clear();
   ResetShifts();
   lastFound_.reset();
   BuildSlots();
@@ -124,15 +126,12 @@ void ProcIndex::Rebuild(const LineSource& lines, LineNumber lineCount) {
 
 void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
                        bool standalone) {
+  // Standalone lines where no statement continues into them: nothing to
+  // re-read, the procedures below only move.
   if (standalone && (line == 1 || !ContinuesOnNextLine(lines(line - 1)))) {
-    // A few thousand at most: a module of a million lines edited
-    // throughout shouldn't hold a note of every edit.
-    constexpr std::size_t kMostPending = 4096;
-    if (pendingMoves_.size() == kMostPending) Settle();
-    pendingMoves_.push_back({lineCount, line, delta});
+    MoveLines(lineCount, line, delta);
     return;
   }
-  Settle();
   // Lines above the edit are unchanged, and so is every procedure that ends
   // above it: re-read from the end of the last of those.
   std::size_t unchanged = CountEndingBefore(line);
@@ -175,11 +174,6 @@ void ProcIndex::Update(const LineSource& lines, LineNumber lineCount, LineNumber
     procs_[i].terminated = reading.procs[k].terminated;
   }
   if (replacedEnd < procs_.size()) AddShift(replacedEnd, delta);
-}
-
-void ProcIndex::Settle() {
-  for (const Move& move : pendingMoves_) MoveLines(move.lineCount, move.line, move.delta);
-  pendingMoves_.clear();
 }
 
 void ProcIndex::MoveLines(LineNumber lineCount, LineNumber line, LineNumber delta) {

@@ -33,11 +33,6 @@ class ProcIndex {
   // standalone: every inserted or deleted line is a Standalone one.
   void Update(const LineSource& lines, LineNumber lineCount, LineNumber line, LineNumber delta,
               bool standalone);
-  // An edit that only moves lines is noted and made here, with any others
-  // noted since: a walk makes hundreds of edits in a row and reads the index
-  // only after the last, if at all. Every read of the index below comes
-  // after a call of this.
-  void Settle();
 
   // A blank or comment line that doesn't continue onto the next: put in or
   // taken out where no statement continues into it, it changes no other
@@ -102,12 +97,6 @@ class ProcIndex {
   std::vector<Proc> procs_;
   std::u16string names_;               // of all procedures, back to back
   std::vector<LineNumber> shiftTree_;  // Fenwick tree over procs_, 1-based
-  struct Move {
-    LineNumber lineCount;
-    LineNumber line;
-    LineNumber delta;
-  };
-  std::vector<Move> pendingMoves_;  // in the order of the edits
   LineNumber declarationsEnd_ = 0;
   // The procedures by name and kind, an open-addressed table at most half
   // full: a slot holds 1 + the procedure's index, 0 when empty. Four bytes

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <unordered_map>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -28,34 +30,6 @@ bool IsAscii(std::string_view bytes) {
     if (bytes[i] & 0x80) return false;
   }
   return true;
-}
-
-std::u16string_view FirstWord(std::u16string_view line) {
-  std::size_t start = 0;
-  while (start < line.size() && IsBlank(line[start])) ++start;
-  std::size_t end = start;
-  while (end < line.size() && !IsBlank(line[end])) ++end;
-  return line.substr(start, end - start);
-}
-
-// Object = "{GUID}#2.0#0"; "MSCOMCTL.OCX": a control library that a VB6 form
-// uses, named between its VERSION line and its Begin block.
-bool IsObjectLine(std::u16string_view line) {
-  if (!StartsWithIgnoreCase(line, u"Object")) return false;
-  std::size_t i = std::u16string_view(u"Object").size();
-  while (i < line.size() && IsBlank(line[i])) ++i;
-  return i < line.size() && line[i] == u'=';
-}
-
-// Attribute VB_Name = "Module1" gives Module1.
-std::u16string VbName(std::u16string_view line) {
-  std::u16string_view rest = line.substr(std::u16string_view(u"Attribute ").size());
-  rest = rest.substr(std::min(rest.find_first_not_of(u' '), rest.size()));
-  if (!StartsWithIgnoreCase(rest, u"VB_Name")) return {};
-  const auto open = rest.find(u'"');
-  const auto close = rest.rfind(u'"');
-  if (open == std::u16string_view::npos || close <= open) return {};
-  return std::u16string(rest.substr(open + 1, close - open - 1));
 }
 
 }  // namespace
@@ -118,6 +92,7 @@ void ModuleFile::SniffEncoding(EncodingChoice choice) {
     }
   }
   if (!legacyReadsIt) encoding_ = FileEncoding::Utf8;
+  readsBothWays_ = legacyReadsIt;
 }
 
 std::vector<ModuleFile::PhysicalLine> ModuleFile::SplitLines() {
@@ -212,33 +187,19 @@ ModuleFile::DecodedLines ModuleFile::DecodeLines(const std::vector<PhysicalLine>
   };
   try {
     return decode(EncodingName());
-  } catch (const Failure&) {
+  } catch (const Failure& failure) {
     // A file that the code page can't read but that is UTF-8 except for
     // surrogates written as UTF-8 (as some tools write a lone one) was meant
     // as UTF-8: its failure is told as UTF-8's, naming the surrogate.
     if (choice == EncodingChoice::Detect && encoding_ == FileEncoding::Legacy &&
         IsUtf8ButForSurrogates(text_))
       decode("UTF-8");
-    throw;
+    // A byte order mark leaves no other reading; without one the file may
+    // be in an encoding that only the user knows.
+    if (encoding_ == FileEncoding::Utf8Bom) throw;
+    throw Failure(failure.Description() + u"; if the file is in another encoding, name it with --encoding");
   }
 }
-
-namespace {
-
-// "Attribute " in any letter case. Its bytes are ASCII, which in the
-// encodings of modules never stands for part of another character, so the
-// bytes tell as well as the text.
-bool IsAttributeLine(std::string_view bytes) {
-  constexpr std::string_view kAttribute = "attribute ";
-  if (bytes.size() < kAttribute.size()) return false;
-  for (std::size_t i = 0; i < kAttribute.size(); ++i) {
-    const char c = bytes[i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kAttribute[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, DecodedLines decoded,
                                      std::u16string_view stem) {
@@ -248,103 +209,40 @@ void ModuleFile::SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, Dec
     const std::string_view bytes = TextOf(lines[i]);
     return std::u16string(bytes.begin(), bytes.end());
   };
-  std::u16string componentName(stem);
+  HiddenLineReader reader(stem);
+  ModuleLineMap map;
+  std::vector<std::u16string> hiddenTexts;
   std::vector<LoadedLine> moduleLines;
   moduleLines.reserve(lines.size());
-  bool inHeader = true;
-  int blockDepth = 0;
-  std::size_t blockStart = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string_view bytes = TextOf(lines[i]);
-    bool hidden = false;
-    // The lines of the header are few: they are read as text.
-    if (inHeader) {
-      const std::u16string text = textOf(i);
-      const auto word = FirstWord(text);
-      if (blockDepth > 0) {
-        hidden = true;
-        if (EqualsIgnoreCase(word, u"Begin")) ++blockDepth;
-        if (EqualsIgnoreCase(word, u"End")) --blockDepth;
-      } else if (StartsWithIgnoreCase(text, u"VERSION ") || IsObjectLine(text)) {
-        hidden = true;
-      } else if (EqualsIgnoreCase(word, u"Begin")) {
-        hidden = true;
-        blockDepth = 1;
-        blockStart = i;
-      } else if (IsAttributeLine(bytes)) {
-        hidden = true;
-      } else {
-        inHeader = false;
-      }
-    } else {
-      hidden = IsAttributeLine(bytes);
-    }
-
-    if (hidden) {
-      if (IsAttributeLine(bytes)) {
-        const std::u16string name = VbName(textOf(i));
-        if (!name.empty()) componentName = name;
-      }
-      if (loadedCount_ == 0) {
-        hiddenAbove_.push_back(lines[i]);
-      } else {
-        hiddenBelow_.push_back({loadedCount_ - 1, lines[i]});
-      }
-    } else {
+    // Below the header the bytes tell a line that can't be hidden: most
+    // lines of a large module are never widened here.
+    if (!reader.InHeader() && !HiddenLineReader::IsAttributeLine(bytes)) {
+      map.AddModuleLine();
       moduleLines.push_back({bytes, decoded.lines[i]});
-      ++loadedCount_;
+      continue;
+    }
+    std::u16string text = textOf(i);
+    if (reader.IsHidden(text)) {
+      map.AddHiddenLine();
+      hidden_.push_back(lines[i]);
+      hiddenTexts.push_back(std::move(text));
+    } else {
+      map.AddModuleLine();
+      moduleLines.push_back({bytes, decoded.lines[i]});
     }
   }
-  // A header block that never ends would hide the whole module, and text the
-  // commands add at its end would be hidden the next time: refuse the
-  if (blockDepth > 0) {
-    throw Failure(u"line " + FromUtf8(std::to_string(blockStart + 1)) +
-                  u": the Begin block there has no End, so this is no exported module");
-  }
-  fileLineCount_ = static_cast<LineNumber>(lines.size());
+  reader.Finish();
   decoded.lines.clear();
   decoded.lines.shrink_to_fit();
-  module_ = std::make_shared<MemoryModule>(
-      std::move(componentName),
-      LoadedBytes{bytes_, std::move(decoded.text), decoded.textSize, std::move(moduleLines)});
+  auto module = std::make_shared<MemoryModule>(
+      reader.Name(), LoadedBytes{bytes_, std::move(decoded.text), decoded.textSize, std::move(moduleLines)});
+  exported_ = ExportedModule(std::move(module), std::move(hiddenTexts), std::move(map), reader);
 }
 
 ModuleFile ModuleFile::Load(const std::filesystem::path& path, const std::string& legacyCodePage) {
   return Parse(ReadFileBytes(path), FromUtf8(path.stem().string()), legacyCodePage);
-}
-
-LineNumber ModuleFile::ModuleLineOfFileLine(LineNumber fileLine) const {
-  if (fileLine < 1 || fileLine > fileLineCount_) {
-    throw Failure(u"there is no line " + FromUtf8(std::to_string(fileLine)) + u": the file has " +
-                  FromUtf8(std::to_string(fileLineCount_)) + u" lines");
-  }
-  // Hidden lines stand for no module line of their own: the file line less
-  // the hidden lines at or above it. The hidden lines below a module line
-  // come in the order of the file, so they are counted by a binary search.
-  const auto line = static_cast<std::size_t>(fileLine);
-  const std::size_t above = std::min(line, hiddenAbove_.size());
-  const auto hiddenBelowIt =
-      std::partition_point(hiddenBelow_.begin(), hiddenBelow_.end(), [&](const HiddenLine& hidden) {
-        return FileLineOf(hidden, static_cast<std::size_t>(&hidden - hiddenBelow_.data())) <= line;
-      });
-  return static_cast<LineNumber>(line - above -
-                                 static_cast<std::size_t>(hiddenBelowIt - hiddenBelow_.begin()));
-}
-
-LineNumber ModuleFile::FileLineOfModuleLine(LineNumber moduleLine) const {
-  if (moduleLine < 1 || static_cast<std::size_t>(moduleLine) > loadedCount_) return moduleLine;
-  // Line id moduleLine - 1 comes after the hidden lines below the lines above it.
-  const auto id = static_cast<std::size_t>(moduleLine - 1);
-  const auto hiddenAboveIt = std::partition_point(
-      hiddenBelow_.begin(), hiddenBelow_.end(), [&](const HiddenLine& hidden) { return hidden.below < id; });
-  return static_cast<LineNumber>(hiddenAbove_.size() + static_cast<std::size_t>(moduleLine) +
-                                 static_cast<std::size_t>(hiddenAboveIt - hiddenBelow_.begin()));
-}
-
-std::size_t ModuleFile::FileLineOf(const HiddenLine& hidden, std::size_t index) const {
-  // After the hidden lines at the top, the module lines up to its own and
-  // the hidden lines before it.
-  return hiddenAbove_.size() + hidden.below + 1 + index + 1;
 }
 
 std::string ModuleFile::Serialize() const {
@@ -353,102 +251,220 @@ std::string ModuleFile::Serialize() const {
   return bytes;
 }
 
-void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) const {
-  CodePage& codePage = SharedCodePage(EncodingName());
-  MemoryModule& module = *module_;
-  // Whatever can fail fails before the first piece: a new line with a
-  // character the encoding lacks.
-  module.ForEachLine([&](MemoryModule::LineId id, std::string_view, std::u16string_view text) {
-    if (id < loadedCount_ || (codePage.AsciiIsItself() &&
-                              std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; }))) {
+// Writes a module's lines as bytes, handed on in pieces: lines that stood
+// together in the file and still follow each other as one run of the
+// file's bytes, their ends included, copied in one go; any other line as
+// its own bytes and an end.
+class ModuleFile::RunWriter {
+ public:
+  RunWriter(const ModuleFile& file, const std::function<void(std::string_view)>& sink)
+      : file_(file), sink_(sink), bytes_(file.encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "") {
+    bytes_.reserve(2 * kPiece);
+  }
+
+  // A line of the file, as it was read.
+  void Write(PhysicalLine line) {
+    if (inRun_ && line.start == runEnd_ + pendingEnd_.size()) {
+      runEnd_ = std::size_t{line.start} + line.size;
+      // Only the file's last line has no end, and nothing follows it.
+      pendingEnd_ = file_.EndOf(line).empty() ? std::string_view(file_.defaultEnd_) : file_.EndOf(line);
+      if (runEnd_ - runStart_ >= kPiece) FlushRun();
       return;
+    }
+    if (inRun_) FlushRun();
+    const std::string_view text = file_.TextOf(line);
+    EndLine(text.empty(), file_.EndOf(line));
+    inRun_ = true;
+    runStart_ = line.start;
+    runEnd_ = runStart_ + text.size();
+  }
+
+  // A line of new text, its bytes given, ended as the file's lines mostly are.
+  void WriteNew(bool empty, const std::function<void(std::string&)>& appendBytes) {
+    if (inRun_) FlushRun();
+    inRun_ = false;
+    EndLine(empty, file_.defaultEnd_);
+    appendBytes(bytes_);
+    HandOn();
+  }
+
+  void Finish() {
+    if (inRun_) FlushRun();
+    if (!first_ && file_.endsWithLineEnd_) bytes_ += pendingEnd_;
+    if (!bytes_.empty()) sink_(bytes_);
+  }
+
+ private:
+  // The pieces are taken from one buffer, handed on whenever it holds
+  // kPiece bytes: small enough to stay in the cache, and a large module
+  // isn't held twice.
+  static constexpr std::size_t kPiece = 1 << 16;
+
+  void HandOn() {
+    if (bytes_.size() < kPiece) return;
+    sink_(bytes_);
+    bytes_.clear();
+  }
+
+  // A line's end is written when the next line comes: lines of a file with
+  // mixed line ends can meet through an edit, and a lone CR before an empty
+  // line that ends in LF would read back as one CR LF, losing the empty
+  // line. That CR takes an LF of its own. Within a run it can't arise, as a
+  // CR then an LF read as one end.
+  void EndLine(bool empty, std::string_view end) {
+    if (end.empty()) end = file_.defaultEnd_;
+    if (!first_) bytes_ += pendingEnd_ == "\r" && empty && end == "\n" ? "\r\n" : pendingEnd_;
+    pendingEnd_ = end;
+    first_ = false;
+  }
+
+  void FlushRun() {
+    bytes_ += file_.text_.substr(runStart_, runEnd_ - runStart_);
+    runStart_ = runEnd_;
+    HandOn();
+  }
+
+  const ModuleFile& file_;
+  const std::function<void(std::string_view)>& sink_;
+  std::string bytes_;
+  std::string_view pendingEnd_;
+  bool first_ = true;
+  bool inRun_ = false;
+  std::size_t runStart_ = 0;
+  std::size_t runEnd_ = 0;  // where the run's last line ends, before its line end
+};
+
+void ModuleFile::RefuseUnwritable(CodePage& codePage) const {
+  const std::size_t loadedCount = exported_.LineMap().ModuleLineCount();
+  // A file that reads both ways was read in the code page on a guess, which
+  // text a command composes would settle: were the guess wrong, the file
+  // would hold UTF-8 and the code page at once. Text taken from the file (a
+  // line moved, a description kept) goes back as its own bytes, right
+  // either way; it is told by its runs of non-ASCII characters, which the
+  // file holds.
+  std::u16string fileText;
+  auto takenFromFile = [&](std::u16string_view text) {
+    if (fileText.empty()) fileText = codePage.Decode(text_);
+    for (std::size_t at = 0; at < text.size();) {
+      std::size_t end = at;
+      while (end < text.size() && text[end] >= 0x80) ++end;
+      if (end > at && fileText.find(text.substr(at, end - at)) == std::u16string::npos) return false;
+      at = end + 1;
+    }
+    return true;
+  };
+  auto check = [&](std::u16string_view text) {
+    if (codePage.AsciiIsItself() &&
+        std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+      return;
+    }
+    if (readsBothWays_ && !takenFromFile(text)) {
+      const std::u16string name = ToLowerAscii(FromUtf8(codePage_));
+      throw Failure(u"this file reads as UTF-8 and as " + name +
+                    u"; new text would mix the two: run again with --encoding utf-8 or --encoding " + name);
     }
     try {
       codePage.Encode(text);
     } catch (const Failure& failure) {
       throw Failure(failure.Description() + u", the encoding of this file");
     }
+  };
+  // New text: lines a command added, hidden lines with new text.
+  exported_.Module()->ForEachLine([&](MemoryModule::LineId id, std::string_view, std::u16string_view text) {
+    if (id >= loadedCount) check(text);
   });
-  // The pieces are taken from one buffer, handed on whenever it holds
-  // kPiece bytes: small enough to stay in the cache, and a large module
-  // isn't held twice.
-  constexpr std::size_t kPiece = 1 << 16;
-  std::string bytes(encoding_ == FileEncoding::Utf8Bom ? kByteOrderMark : "");
-  bytes.reserve(2 * kPiece);
-  auto handOn = [&] {
-    if (bytes.size() < kPiece) return;
-    sink(bytes);
-    bytes.clear();
-  };
-  // A line's end is written when the next line comes: lines of a file with
-  // mixed line ends can meet through an edit, and a lone CR before an empty
-  // line that ends in LF would read back as one CR LF, losing the empty
-  // line. That CR takes an LF of its own.
-  std::string_view pendingEnd;
-  bool first = true;
-  auto endLine = [&](bool empty, std::string_view end) {
-    if (end.empty()) end = defaultEnd_;
-    if (!first) bytes += pendingEnd == "\r" && empty && end == "\n" ? "\r\n" : pendingEnd;
-    pendingEnd = end;
-    first = false;
-  };
-  // Lines that stood together in the file and still follow each other are
-  // one run of its bytes, their ends included, copied in one go: the lone
-  // CR above can't arise between them, as a CR then an LF read as one end.
-  bool inRun = false;
-  std::size_t runStart = 0;
-  std::size_t runEnd = 0;  // where the run's last line ends, before its line end
-  auto flushRun = [&] {
-    bytes += text_.substr(runStart, runEnd - runStart);
-    runStart = runEnd;
-    handOn();
-  };
-  auto write = [&](PhysicalLine line) {
-    if (inRun && line.start == runEnd + pendingEnd.size()) {
-      runEnd = std::size_t{line.start} + line.size;
-      // Only the file's last line has no end, and nothing follows it.
-      pendingEnd = EndOf(line).empty() ? std::string_view(defaultEnd_) : EndOf(line);
-      if (runEnd - runStart >= kPiece) flushRun();
-      return;
+  for (std::size_t i = 0; i < hidden_.size(); ++i) {
+    if (exported_.HiddenLineChanged(i)) check(exported_.HiddenLines()[i]);
+  }
+  for (const ExportedModule::AddedLine& added : exported_.AddedLines()) check(added.text);
+}
+
+void ModuleFile::Serialize(const std::function<void(std::string_view)>& sink) const {
+  CodePage& codePage = SharedCodePage(EncodingName());
+  // Whatever can fail fails before the first piece.
+  RefuseUnwritable(codePage);
+  // A line a command moved reads as a line of the file: it goes back as that
+  // line's bytes. A code page may spell one character two ways (cp932's NEC
+  // and IBM extensions), and a move is no reason to respell it. UTF-8 has
+  // one spelling, and ASCII is itself.
+  std::unordered_map<std::u16string, std::string_view> readLines;
+  bool readLinesIndexed = false;
+  auto bytesOfReadLine = [&](std::u16string_view text) -> std::optional<std::string_view> {
+    if (encoding_ != FileEncoding::Legacy ||
+        std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; }))
+      return std::nullopt;
+    if (!readLinesIndexed) {
+      readLinesIndexed = true;
+      for (std::size_t at = 0; at < text_.size();) {
+        std::size_t end = text_.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = text_.size();
+        const std::string_view line = text_.substr(at, end - at);
+        if (std::any_of(line.begin(), line.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+          readLines.emplace(codePage.Decode(line), line);
+        at = end + 1;
+      }
     }
-    if (inRun) flushRun();
-    const std::string_view text = TextOf(line);
-    endLine(text.empty(), EndOf(line));
-    inRun = true;
-    runStart = line.start;
-    runEnd = runStart + text.size();
+    const auto found = readLines.find(std::u16string(text));
+    if (found == readLines.end()) return std::nullopt;
+    return found->second;
   };
 
-  for (const auto& line : hiddenAbove_) write(line);
-  // Hidden lines below a deleted line move down to just above the next
-  // loaded line that stayed, so nothing hidden is ever lost.
-  // Loaded lines keep their order through edits, so one pass over the
-  // hidden lines meets each where it goes.
-  std::size_t nextHidden = 0;
-  auto writeHiddenBelowUpTo = [&](std::size_t id) {
-    for (; nextHidden < hiddenBelow_.size() && hiddenBelow_[nextHidden].below <= id; ++nextHidden) {
-      write(hiddenBelow_[nextHidden].line);
+  const ModuleLineMap& map = exported_.LineMap();
+  const std::size_t loadedCount = map.ModuleLineCount();
+  RunWriter out(*this, sink);
+  auto writeNew = [&](std::u16string_view text) {
+    out.WriteNew(text.empty(), [&](std::string& bytes) {
+      if (const auto read = bytesOfReadLine(text)) {
+        bytes += *read;
+      } else {
+        codePage.EncodeTo(text, bytes);
+      }
+    });
+  };
+  // A hidden line as read, or with the text it was given.
+  auto writeHidden = [&](std::size_t index) {
+    if (exported_.HiddenLineChanged(index)) {
+      writeNew(exported_.HiddenLines()[index]);
+    } else {
+      out.Write(hidden_[index]);
     }
   };
-  module.ForEachLine([&](MemoryModule::LineId id, std::string_view loaded, std::u16string_view text) {
-    if (id < loadedCount_) {
-      if (id > 0) writeHiddenBelowUpTo(id - 1);
-      // A line as loaded is still the view of its bytes in the file.
-      write({static_cast<std::uint32_t>(loaded.data() - text_.data()),
-             static_cast<std::uint32_t>(loaded.size())});
-      writeHiddenBelowUpTo(id);
-    } else {
-      if (inRun) flushRun();
-      inRun = false;
-      endLine(text.empty(), defaultEnd_);
-      codePage.EncodeTo(text, bytes);
-      handOn();
+  const std::vector<ExportedModule::AddedLine>& added = exported_.AddedLines();
+  std::size_t nextAdded = 0;
+  auto writeAdded = [&](std::size_t linesAbove) {
+    for (; nextAdded < added.size() && added[nextAdded].linesAbove <= linesAbove; ++nextAdded) {
+      writeNew(added[nextAdded].text);
     }
-  });
-  writeHiddenBelowUpTo(loadedCount_);
-  if (inRun) flushRun();
-  if (!first && endsWithLineEnd_) bytes += pendingEnd;
-  if (!bytes.empty()) sink(bytes);
+  };
+  std::size_t nextHidden = 0;
+  for (; nextHidden < map.HiddenAbove(); ++nextHidden) writeHidden(nextHidden);
+  writeAdded(0);
+  // Hidden lines below a deleted line move down to just above the next
+  // loaded line that stayed, so nothing hidden is ever lost. Loaded lines
+  // keep their order through edits, so one pass over the hidden lines
+  // meets each where it goes.
+  const std::vector<std::size_t>& below = map.HiddenBelow();
+  std::size_t nextBelow = 0;
+  auto writeHiddenUpTo = [&](std::size_t linesAbove) {
+    for (; nextBelow < below.size() && below[nextBelow] <= linesAbove; ++nextBelow) writeHidden(nextHidden++);
+  };
+  exported_.Module()->ForEachLine(
+      [&](MemoryModule::LineId id, std::string_view loaded, std::u16string_view text) {
+        if (id < loadedCount) {
+          writeHiddenUpTo(id);
+          // A line as loaded is still the view of its bytes in the file.
+          out.Write({static_cast<std::uint32_t>(loaded.data() - text_.data()),
+                     static_cast<std::uint32_t>(loaded.size())});
+          writeAdded(id + 1);
+          writeHiddenUpTo(id + 1);
+          return;
+        }
+        writeNew(text);
+      });
+  writeAdded(loadedCount);
+  writeHiddenUpTo(loadedCount);
+  out.Finish();
 }
 
 }  // namespace tamvo

@@ -16,9 +16,12 @@
 #include <string_view>
 #include <vector>
 
+#include "host/exported_module.h"
 #include "host/memory_module.h"
 
 namespace tamvo {
+
+class CodePage;
 
 enum class FileEncoding {
   Legacy,   // the legacy code page (cp932 unless told otherwise)
@@ -54,21 +57,25 @@ class ModuleFile {
                           EncodingChoice choice = EncodingChoice::Detect);
   static ModuleFile Load(const std::filesystem::path& path, const std::string& legacyCodePage = "CP932");
 
+  // The module as lines of text: what the commands edit, the hidden lines,
+  // the module's name and kind, the map of lines.
+  const ExportedModule& Exported() const { return exported_; }
+  ExportedModule& Exported() { return exported_; }
   // The module the commands see and edit.
-  const std::shared_ptr<MemoryModule>& Module() const { return module_; }
+  const std::shared_ptr<MemoryModule>& Module() const { return exported_.Module(); }
   FileEncoding Encoding() const { return encoding_; }
+  // True when Detect read the file in the legacy code page though it is
+  // valid UTF-8 too (see Parse). Serialize then refuses new text that is
+  // not ASCII unless it comes from the file: written in the code page, it
+  // would be wrong beside the rest were the file UTF-8 after all.
+  bool ReadsBothWays() const { return readsBothWays_; }
 
-  // The module line that stands for a line of the file as a text editor
-  // counts them: a hidden line counts as the module line above it, or 0
-  // above the first one. Throws Failure past the file's last line.
-  LineNumber ModuleLineOfFileLine(LineNumber fileLine) const;
-  // The other way: the file line of a module line as loaded; a number that
-  // is no such line comes back as it is.
-  LineNumber FileLineOfModuleLine(LineNumber moduleLine) const;
-  LineNumber FileLineCount() const { return fileLineCount_; }
+  // The map between the file's lines and the module's (ModuleLineMap).
+  const ModuleLineMap& LineMap() const { return exported_.LineMap(); }
 
   // The file's bytes with the module as it is now. Throws Failure when new
-  // text holds characters the file's encoding can't hold.
+  // text holds characters the file's encoding can't hold, or, in a file
+  // that reads both ways, composed text that is not ASCII.
   std::string Serialize() const;
   // The same bytes handed to sink a piece at a time, so that a large module
   // is never held twice; any failure comes before the first piece.
@@ -81,15 +88,6 @@ class ModuleFile {
     std::uint32_t start = 0;
     std::uint32_t size = 0;
   };
-  // A hidden line below a line of the module as loaded: few files have
-  // them, so the module's lines don't each carry a list of their own.
-  struct HiddenLine {
-    std::size_t below;  // the id of the module line above it
-    PhysicalLine line;
-  };
-
-  // The file line of the index-th hidden line below the module's first.
-  std::size_t FileLineOf(const HiddenLine& hidden, std::size_t index) const;
   std::string_view TextOf(PhysicalLine line) const { return text_.substr(line.start, line.size); }
   // "\r\n", "\n", "\r", or empty for a last line without one.
   std::string_view EndOf(PhysicalLine line) const;
@@ -112,20 +110,23 @@ class ModuleFile {
   // Puts the lines the editor hides aside and makes the module of the rest.
   void SetHiddenLinesAside(const std::vector<PhysicalLine>& lines, DecodedLines decoded,
                            std::u16string_view stem);
+  // Serialize's steps: a failure before the first byte, then the lines.
+  void RefuseUnwritable(CodePage& codePage) const;
+  class RunWriter;
   std::string EncodingName() const { return encoding_ == FileEncoding::Legacy ? codePage_ : "UTF-8"; }
 
   // The bytes as read, shared by copies of this file so that views stay valid.
   std::shared_ptr<const std::string> bytes_;
   std::string_view text_;
   FileEncoding encoding_ = FileEncoding::Legacy;
+  bool readsBothWays_ = false;
   std::string codePage_;
   std::string defaultEnd_ = "\r\n";
   bool endsWithLineEnd_ = true;
-  std::vector<PhysicalLine> hiddenAbove_;  // above the first module line
-  std::size_t loadedCount_ = 0;            // module lines as loaded: ids 0 .. loadedCount_ - 1
-  std::vector<HiddenLine> hiddenBelow_;    // in the order of the file
-  LineNumber fileLineCount_ = 0;
-  std::shared_ptr<MemoryModule> module_;
+  // The bytes of the hidden lines, in the order of the file: where they
+  // stand is the exported module's map.
+  std::vector<PhysicalLine> hidden_;
+  ExportedModule exported_;
 };
 
 }  // namespace tamvo

@@ -102,6 +102,30 @@ INSTANTIATE_TEST_SUITE_P(
                  u"#If X Then\n\n'/**\n' * .\n' */\nSub D()\nEnd Sub\n#Else\n\n'/**\n' * .\n' */\nSub D()\n"
                  u"End Sub\n#End If\n",
                  u"#If X Then\n\nSub D()\nEnd Sub\n#Else\n\nSub D()\nEnd Sub\n#End If\n"},
+        WalkCase{"a continued annotation stays whole; so does a continued comment that looks like one",
+                 u"Sub A()\nEnd Sub\n'@Ignore ProcedureNotUsed _\n' because a button calls it\nSub F()\n"
+                 u"End Sub\n' old _\n'@Ignore X\nSub G()\nEnd Sub\n",
+                 u"\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n\n'/**\n' * .\n' */\n'@Ignore ProcedureNotUsed _\n"
+                 u"' because a button calls it\nSub F()\nEnd Sub\n\n'/**\n' * .\n' */\nSub G()\nEnd Sub\n",
+                 u"\nSub A()\nEnd Sub\n\n'@Ignore ProcedureNotUsed _\n' because a button calls it\nSub F()\n"
+                 u"End Sub\n\nSub G()\nEnd Sub\n"},
+        WalkCase{"a procedure on one line ends there, as one whose End follows a colon",
+                 u"Sub A(): End Sub\nSub B()\n  x = 1: End Sub\nSub C(s)\n  s = \"a: End Sub\" ' b: End Sub\n"
+                 u"End Sub\n",
+                 u"\n'/**\n' * .\n' */\nSub A(): End Sub\n\n'/**\n' * .\n' */\nSub B()\n  x = 1: End Sub\n"
+                 u"\n'/**\n' * .\n' * @param s\n' */\nSub C(s)\n  s = \"a: End Sub\" ' b: End Sub\nEnd Sub\n",
+                 u"\nSub A(): End Sub\n\nSub B()\n  x = 1: End Sub\n\nSub C(s)\n  s = \"a: End Sub\" ' b: "
+                 u"End Sub\n"
+                 u"End Sub\n"},
+        WalkCase{"tabs around a parameter's keywords", u"Sub T(\tByVal\tx\tAs Long,\tOptional\ty)\nEnd Sub\n",
+                 u"\n'/**\n' * .\n' * @param x\n' * @param Optional\ty\n' */\n"
+                 u"Sub T(\tByVal\tx\tAs Long,\tOptional\ty)\nEnd Sub\n",
+                 u"\nSub T(\tByVal\tx\tAs Long,\tOptional\ty)\nEnd Sub\n"},
+        WalkCase{
+            "a module header written in its own way, below an annotation, stays above the first procedure",
+            u"'@Folder(\"x\")\n'/**\n'  @ModuleName Module1\n'*/\nSub A()\nEnd Sub\n",
+            u"'@Folder(\"x\")\n'/**\n'  @ModuleName Module1\n'*/\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n",
+            u"'@Folder(\"x\")\n'/**\n'  @ModuleName Module1\n'*/\n\nSub A()\nEnd Sub\n"},
         WalkCase{"only declarations", u"Option Explicit\n' x\nDim a As Long\n",
                  u"Option Explicit\n' x\nDim a As Long\n", u"Option Explicit\n' x\nDim a As Long\n"},
         WalkCase{"an empty module", u"", u"", u""}));

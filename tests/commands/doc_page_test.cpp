@@ -4,7 +4,6 @@
 
 #include "commands/doc_render.h"
 #include "commands/doxygen_filter.h"
-#include "engine/signature.h"
 #include "engine/text.h"
 #include "tests/commands/fakes.h"
 
@@ -12,40 +11,6 @@ namespace tamvo {
 namespace {
 
 using test::Editor;
-
-// A signature as "scope|keyword|name|return" and each parameter as
-// "passing optional paramArray name array type = default".
-std::string Shown(const std::optional<Signature>& s) {
-  if (!s) return "none";
-  std::string shown = ToUtf8(s->scope + u"|" + s->keyword + u"|" + s->name + u"|" + s->returnType);
-  for (const auto& p : s->params) {
-    shown += " [" + ToUtf8(p.passing) + (p.optional ? " opt" : "") + (p.paramArray ? " pa" : "") + " " +
-             ToUtf8(p.name) + (p.array ? "()" : "") + " " + ToUtf8(p.type) + " = " + ToUtf8(p.defaultValue) +
-             "]";
-  }
-  return shown;
-}
-
-TEST(Signature, ReadsEachPartAsDeclared) {
-  const struct {
-    std::u16string declaration;
-    std::string shown;
-  } cases[] = {
-      {u"Public Function Add(ByVal a As Long, Optional ByRef b As String = \"x, (y)\") As Long",
-       "Public|Function|Add|Long [ByVal a Long = ] [ByRef opt b String = \"x, (y)\"]"},
-      {u"private static sub Run()", "private|Sub|Run|"},
-      {u"Sub Go(x, Optional y = 5) ' note (a, b)", "|Sub|Go| [ x  = ] [ opt y  = 5]"},
-      {u"Friend Property Get Item(ByVal i As Long) As Variant()",
-       "Friend|Property Get|Item|Variant() [ByVal i Long = ]"},
-      {u"Property Let Value(ParamArray args() As Variant)", "|Property Let|Value| [ pa args() Variant = ]"},
-      {u"Function F(a As Excel.Range, b(1 To 2) As Long) As Excel.Range",
-       "|Function|F|Excel.Range [ a Excel.Range = ] [ b() Long = ]"},
-      {u"Dim x As Long", "none"},
-      {u"Sub Broken(a As Long", "none"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Shown(ReadSignature(c.declaration)), c.shown) << ToUtf8(c.declaration);
-}
 
 constexpr std::u16string_view kModule =
     u"'/**\n' * Tools.\n' * @modulename mdlTools\n' * @auther 山田\n' * @version 1.0\n' * @since 2020\n' */\n"
@@ -56,6 +21,15 @@ constexpr std::u16string_view kModule =
     u"Private Sub Hidden()\nEnd Sub\n\n"
     u"'/**\n' * Documented, private.\n' */\nPrivate Sub Kept()\nEnd Sub\n\n"
     u"Property Get P() As Long\nEnd Property\n\nProperty Let P(ByVal v As Long)\nEnd Property\n";
+
+TEST(WithoutSeparator, WhatAReaderReads) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u" - the sum", u"the sum"},  {u": the sum", u"the sum"},      {u"\u3000一つ目の数", u"一つ目の数"},
+      {u"\uFF1A文字列", u"文字列"}, {u" -1 or more", u"-1 or more"}, {u"", u""},
+  };
+  for (const auto& [text, read] : cases)
+    EXPECT_EQ(ToUtf8(WithoutSeparator(text)), ToUtf8(read)) << ToUtf8(text);
+}
 
 TEST(ModulePage, HoldsWhatTheBlocksSayUnderTheirProcedure) {
   Editor editor(kModule, u"mdlTools");
@@ -69,7 +43,8 @@ TEST(ModulePage, HoldsWhatTheBlocksSayUnderTheirProcedure) {
 
   std::vector<std::u16string> names;
   for (const auto& proc : page.procs) names.push_back(proc.anchor);
-  EXPECT_EQ(names, (std::vector<std::u16string>{u"add", u"kept", u"p-get", u"p-let"}));
+  // Private procedures are left out, documented or not.
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"add", u"p-get", u"p-let"}));
 
   const PageProc& add = page.procs[0];
   EXPECT_EQ(add.declaration, u"Public Function Add(ByVal a As Long, Optional note As String = \"\") As Long");
@@ -95,6 +70,81 @@ TEST(ModulePage, HoldsWhatTheBlocksSayUnderTheirProcedure) {
   EXPECT_EQ(withPrivate.procs.size(), 5u);
   EXPECT_EQ(withPrivate.procs[1].name, u"Hidden");
   EXPECT_FALSE(withPrivate.procs[1].documented);
+  EXPECT_EQ(withPrivate.procs[2].name, u"Kept");
+}
+
+// A @param shows under the parameter update keeps it for, on the pages and
+// in doxygen's input alike: a renamed one under the new name, one that
+// writes the name as insert does with all its text as the name, a second
+// one for a parameter as a tag of its own.
+TEST(ModulePage, ShowsATagUnderTheParameterUpdateKeepsItFor) {
+  const struct {
+    std::u16string tags;
+    std::u16string declaration;
+    std::vector<std::u16string> described;  // each parameter's description
+    std::vector<std::u16string> others;     // the words of the other tags
+    std::vector<std::u16string> filtered;   // the tag lines doxygen reads
+  } cases[] = {
+      {u"' * @param old - was x\n' * @param y the y\n",
+       u"Sub S(x, y)",
+       {u"was x", u"the y"},
+       {},
+       {u" * @param x was x", u" * @param y the y"}},
+      {u"' * @param Optional n = 1 + 2 the n\n' * @param Optional f = 0 - if none\n",
+       u"Sub S(Optional n = 1 + 2, Optional ByVal f As Double = 0)",
+       {u"the n", u"if none"},
+       {},
+       {u" * @param n the n", u" * @param f if none"}},
+      {u"' * @param x one\n' * @param X two\n",
+       u"Sub S(x)",
+       {u"one"},
+       {u"@param"},
+       {u" * @param x one", u" * @par \\@param X two"}},
+  };
+  for (const auto& c : cases) {
+    Editor editor(u"'/**\n' * S.\n" + c.tags + u"' */\n" + c.declaration + u"\nEnd Sub\n", u"m");
+    const ModulePage page = BuildModulePage(editor.vbe.Module(), ModuleKind::Standard, u"m.bas",
+                                            [](LineNumber line) { return line; }, {});
+    ASSERT_EQ(page.procs.size(), 1u);
+    std::vector<std::u16string> described;
+    for (const auto& param : page.procs[0].params) {
+      described.push_back(param.description.Empty() ? u"" : param.description.lines.front());
+    }
+    EXPECT_EQ(described, c.described) << ToUtf8(c.tags);
+    std::vector<std::u16string> others;
+    for (const auto& tag : page.procs[0].others) others.push_back(tag.word);
+    EXPECT_EQ(others, c.others) << ToUtf8(c.tags);
+
+    const auto lines =
+        FilterForDoxygen(editor.vbe.Module(), ModuleKind::Standard, editor.vbe.Module().CountOfLines(),
+                         [](LineNumber line) { return line; });
+    EXPECT_EQ(std::vector<std::u16string>(lines.begin() + 2, lines.begin() + 2 + c.filtered.size()),
+              c.filtered)
+        << ToUtf8(c.tags);
+  }
+}
+
+TEST(DocRender, AnExampleIsACodeBlockThatKeepsItsIndentation) {
+  Editor editor(
+      u"'/**\n' * Runs.\n' * @example Run 1\n' *   If ok Then\n' *       s = \"```<b>\"\n' *   End If\n"
+      u"' *\n' * @see Run\n' */\nSub Run(n)\nEnd Sub\n",
+      u"m");
+  const ModulePage page = BuildModulePage(editor.vbe.Module(), ModuleKind::Standard, u"m.bas",
+                                          [](LineNumber line) { return line; }, {});
+  ASSERT_EQ(page.procs.size(), 1u);
+  ASSERT_EQ(page.procs[0].others.size(), 2u);
+  EXPECT_FALSE(page.procs[0].others[1].code);
+  const std::string markdown = ToUtf8(RenderModulePage(page, PageFormat::Markdown));
+  EXPECT_NE(markdown.find(
+                "**@example**\n\n````vb\nRun 1\nIf ok Then\n    s = \"```<b>\"\nEnd If\n````\n\n**@see**"),
+            std::string::npos)
+      << markdown;
+  const std::string html = ToUtf8(RenderModulePage(page, PageFormat::Html));
+  EXPECT_NE(
+      html.find("<p><b>@example</b></p>\n<pre><code>Run 1\nIf ok Then\n    s = &quot;```&lt;b&gt;&quot;\n"
+                "End If</code></pre>\n<p><b>@see</b>"),
+      std::string::npos)
+      << html;
 }
 
 TEST(ModulePage, NamesEveryPageApart) {
@@ -147,22 +197,6 @@ TEST(ModulePage, LinksSeeToThePageAndProcedureNamed) {
   EXPECT_EQ(links, (std::vector<std::string>{"5 B#run", "1 B#", "0 #", "5 A#two", "0 #", "3 A#one"}));
 }
 
-TEST(ModulePage, KnowsTheKindFromTheFile) {
-  const struct {
-    std::string head;
-    std::string extension;
-    ModuleKind kind;
-  } cases[] = {
-      {"Attribute VB_Name = \"m\"\r\n", ".bas", ModuleKind::Standard},
-      {"VERSION 1.0 CLASS\r\nBEGIN\r\n", ".txt", ModuleKind::Class},
-      {"VERSION 1.0 CLASS\r\nAttribute VB_Base = \"0{00020820-0000-0000-C000-000000000046}\"\r\n", ".cls",
-       ModuleKind::Document},
-      {"", ".doccls", ModuleKind::Document},
-      {"VERSION 5.00\r\nBegin {C62A69F0-16DC-11CE-9E98-00AA00574A4F} frmMain\r\n", ".FRM", ModuleKind::Form},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ModuleKindOf(c.head, c.extension), c.kind) << c.head;
-}
-
 TEST(DocRender, EscapesEveryTextOfAModule) {
   Editor editor(u"'/**\n' * <script>&amp; *x* | 1. [a](b)\n' */\nSub S()\nEnd Sub\n", u"a<b>");
   const ModulePage page = BuildModulePage(editor.vbe.Module(), ModuleKind::Standard, u"a&b.bas",
@@ -182,10 +216,10 @@ TEST(DocRender, EscapesEveryTextOfAModule) {
 TEST(DoxygenFilter, KeepsEveryLineWhereItWas) {
   Editor editor(
       u"Option Explicit\n'/**\n' * Adds; a */ b.\n' * @param x - the x\n' * @param y - no such\n"
-      u"' * @auther m\n' */\nPublic Function Add(ByVal x As Long, _\n  Optional z = 1) As Long\nEnd "
-      u"Function\n",
+      u"' * @param Optional z = 1 the z\n' * @auther m\n' */\nPublic Function Add(ByVal x As Long, _\n"
+      u"  Optional z = 1) As Long\nEnd Function\n",
       u"mdlA");
-  const auto lines = FilterForDoxygen(editor.vbe.Module(), ModuleKind::Standard, 12,
+  const auto lines = FilterForDoxygen(editor.vbe.Module(), ModuleKind::Standard, 13,
                                       [](LineNumber line) { return line + 1; });
   const std::vector<std::u16string> expected{
       u"class mdlA { ",
@@ -194,6 +228,7 @@ TEST(DoxygenFilter, KeepsEveryLineWhereItWas) {
       u" * @brief Adds; a * / b.",
       u" * @param x the x",
       u" * @par \\@param y - no such",
+      u" * @param z the z",
       u" * @par \\@auther m",
       u" */",
       u"public: static Long Add(Long x, Variant z = 1);",

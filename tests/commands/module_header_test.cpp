@@ -60,6 +60,13 @@ TEST(DeleteModuleHeader, RemovesTheCommentLinesAtTheTop) {
       {u"' a _\n  continued\nOption Explicit\n", u"Option Explicit\n"},
       {u"", u""},
       {u"' a\n'@Folder(\"x\")\n' b\nOption Explicit\n", u"'@Folder(\"x\")\n' b\nOption Explicit\n"},
+      // Without declarations the first procedure's own comment stands at the
+      // top too: it is no part of the header.
+      {u"'/**\n' * Sums.\n' * @param a\n' */\nSub F(a)\nEnd Sub\n",
+       u"'/**\n' * Sums.\n' * @param a\n' */\nSub F(a)\nEnd Sub\n"},
+      {u"' licence\n'/**\n' * Sums.\n' */\nSub F()\nEnd Sub\n", u"'/**\n' * Sums.\n' */\nSub F()\nEnd Sub\n"},
+      {u"'/**\n' * @modulename Module1\n' */\n' about F\nSub F()\nEnd Sub\n",
+       u"' about F\nSub F()\nEnd Sub\n"},
   };
   for (const auto& c : cases) {
     Editor editor(c.text);
@@ -67,6 +74,35 @@ TEST(DeleteModuleHeader, RemovesTheCommentLinesAtTheTop) {
     editor.commands.DeleteModuleHeader();
     EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(c.left)) << ToUtf8(c.text);
     EXPECT_EQ(editor.Caret().startLine, 1);
+    EXPECT_TRUE(editor.ui.messages.empty())
+        << ToUtf8(editor.ui.messages.empty() ? u"" : editor.ui.messages[0].text);
+  }
+}
+
+TEST(UpdateModuleHeader, OneHeaderAtTheTopWhateverStandsThere) {
+  const struct {
+    std::u16string name;
+    std::u16string text;
+    std::u16string after;
+  } cases[] = {
+      {u"Module1", u"'/**\n' * Sums.\n' */\nSub F(a)\nEnd Sub\n",
+       u"'/**\n' * .\n' * \n' * @modulename Module1\n' * @auther     me\n' * @version    1.0.0\n' */\n"
+       u"\n'/**\n' * Sums.\n' */\nSub F(a)\nEnd Sub\n"},
+      // A licence at the top is no header: it stays whole, below the new one.
+      {u"Module1", u"' Copyright (c) 2020 someone\n' Permission is hereby granted\nOption Explicit\n",
+       u"'/**\n' * .\n' * \n' * @modulename Module1\n' * @auther     me\n' * @version    1.0.0\n' */\n"
+       u"\n' Copyright (c) 2020 someone\n' Permission is hereby granted\nOption Explicit\n"},
+      {u"Module1", u"'@Folder(\"x\")\n'/**\n'  @ModuleName Old\n'*/\nOption Explicit\n",
+       u"'@Folder(\"x\")\n'/**\n'  @ModuleName Module1\n'*/\nOption Explicit\n"},
+      {u"My Module", u"Option Explicit\n",
+       u"'/**\n' * .\n' * \n' * @modulename My Module\n' * @auther     me\n' * @version    1.0.0\n' */\n"
+       u"Option Explicit\n"},
+  };
+  for (const auto& c : cases) {
+    Editor editor(c.text, c.name);
+    editor.ui.answer = u"me";
+    for (int run = 0; run < 3; ++run) editor.commands.UpdateModuleHeader();
+    EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(c.after));
     EXPECT_TRUE(editor.ui.messages.empty());
   }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "commands/lint.h"
 #include "engine/text.h"
 #include "tests/commands/fakes.h"
@@ -21,7 +23,7 @@ std::vector<std::string> Shown(const std::vector<RemovedTag>& removed) {
 
 bool IsTagRule(LintRule rule) {
   return rule == LintRule::ParamMissing || rule == LintRule::ParamStale || rule == LintRule::ReturnMissing ||
-         rule == LintRule::ReturnStale;
+         rule == LintRule::ReturnStale || rule == LintRule::AccessorStale || rule == LintRule::TagOrder;
 }
 
 struct UpdateCase {
@@ -55,25 +57,25 @@ INSTANTIATE_TEST_SUITE_P(
                    u"' * @param gone: was here\n' *   and here\n' * @param B - the b\n' * @returns the sum\n"
                    u"' */\nFunction Add(a As Long, b As Long) As Long\nEnd Function\n",
                    u"'/**\n' * Adds.\n' *   more.\n' * @returns the sum\n' * @param {Long} a - the a\n"
-                   u"' * @param b - the b\n' * @see Sub\n' */\nFunction Add(a As Long, b As Long) As Long\n"
+                   u"' * @param B - the b\n' * @see Sub\n' */\nFunction Add(a As Long, b As Long) As Long\n"
                    u"End Function\n",
                    {"6: @param gone (no such parameter)"}},
         UpdateCase{"a rename: one stale @param and one new parameter",
                    u"'/**\n'* Logs.\n'* @param text - what to log\n'* @return nothing\n'*/\n"
                    u"Sub Log(Optional note As String)\nEnd Sub\n",
-                   u"'/**\n'* Logs.\n' * @param Optional note - what to log\n'*/\n"
+                   u"'/**\n'* Logs.\n'* @param Optional note - what to log\n'*/\n"
                    u"Sub Log(Optional note As String)\nEnd Sub\n",
                    {"4: @return (not a Function)"}},
         UpdateCase{"stale tags go and are named, letter case of names ignored",
                    u"'/**\n' * .\n' * @param A\n' * @param x - old\n' * @param y - old\n' */\n"
                    u"Sub S(a)\nEnd Sub\n",
-                   u"'/**\n' * .\n' * @param a\n' */\nSub S(a)\nEnd Sub\n",
+                   u"'/**\n' * .\n' * @param A\n' */\nSub S(a)\nEnd Sub\n",
                    {"4: @param x (no such parameter)", "5: @param y (no such parameter)"}},
-        UpdateCase{"a bare template summary takes the event's; a bare @return stays insert's",
+        UpdateCase{"a bare template summary takes the event's; a tag line stays as written",
                    u"Option Explicit\n\n'/**\n' * .\n' */\nPrivate Sub Form_Load()\nEnd Sub\n"
                    u"'/**\n' * .\n' * @return\n' */\nFunction F()\nEnd Function\n",
                    u"Option Explicit\n\n'/**\n' * Form 読み込み時.\n' */\nPrivate Sub Form_Load()\nEnd Sub\n"
-                   u"'/**\n' * .\n' * @return \n' */\nFunction F()\nEnd Function\n",
+                   u"'/**\n' * .\n' * @return\n' */\nFunction F()\nEnd Function\n",
                    {}},
         UpdateCase{
             "properties: the accessor line, the user's @param kept, none added",
@@ -84,16 +86,58 @@ INSTANTIATE_TEST_SUITE_P(
             u"Property Let Value(ByVal v As Long)\nEnd Property\n"
             u"'/**\n' * .\n' * Getter: Value - reads it\n' */\nProperty Get Value() As Long\nEnd Property\n",
             {"4: @param gone (no such parameter)"}},
-        UpdateCase{"no block: insert's, above the annotations; the leading lines stay",
-                   u"Option Explicit\nSub A()\nEnd Sub\n\n\n' about B\n'@TestMethod\nSub B(x)\nEnd Sub\n"
-                   u"'@Ignore\nSub C()\nEnd Sub\n",
-                   u"Option Explicit\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n\n\n' about B\n'/**\n' * .\n"
-                   u"' * @param x\n' */\n'@TestMethod\nSub B(x)\nEnd Sub\n\n'/**\n' * .\n' */\n'@Ignore\n"
-                   u"Sub C()\nEnd Sub\n",
+        UpdateCase{
+            "no block: the comment a procedure owns becomes its block, above the annotations",
+            u"Option Explicit\nSub A()\nEnd Sub\n\n' a banner\n\n' about B\n'@TestMethod\nSub B(x)\n"
+            u"End Sub\n'@Ignore\nSub C()\nEnd Sub\n",
+            u"Option Explicit\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n\n' a banner\n\n'/**\n' * about B\n"
+            u"' * @param x\n' */\n'@TestMethod\nSub B(x)\nEnd Sub\n\n'/**\n' * .\n' */\n'@Ignore\n"
+            u"Sub C()\nEnd Sub\n",
+            {}},
+        UpdateCase{
+            "a block without a summary takes the comment left above it",
+            u"Option Explicit\n\n'SUM A SINGLE DIM ARRAY\n'/**\n' * .\n' * @return \n' * @param SourceArray\n"
+            u"' */\nPublic Function ArraySum(ByVal SourceArray As Variant) As Double\nEnd Function\n",
+            u"Option Explicit\n\n'/**\n' * SUM A SINGLE DIM ARRAY\n' * @return \n' * @param SourceArray\n"
+            u"' */\nPublic Function ArraySum(ByVal SourceArray As Variant) As Double\nEnd Function\n",
+            {}},
+        UpdateCase{"the comment's tags take the place of the block's bare ones; a written summary keeps the "
+                   "comment out",
+                   u"' Adds.\n' @param a the a\n'/**\n' * .\n' * @param a\n' * @param b\n' */\nSub A(a, "
+                   u"b)\nEnd Sub\n"
+                   u"' kept\n'/**\n' * Written.\n' */\nSub B()\nEnd Sub\n",
+                   u"'/**\n' * Adds.\n' * @param a the a\n' * @param b\n' */\nSub A(a, b)\nEnd Sub\n"
+                   u"' kept\n'/**\n' * Written.\n' */\nSub B()\nEnd Sub\n",
                    {}},
-        UpdateCase{"another style is left alone",
+        UpdateCase{
+            "annotations among the comment stay below the block; a description seeds an empty summary",
+            u"Option Explicit\n' Logs.\n'@Ignore ParameterNotUsed\n' @param level how loud\nSub "
+            u"Log(msg)\nEnd Sub\n"
+            u"'@Description(\"Says \"\"hi\"\".\")\nSub Hi()\nEnd Sub\n",
+            u"Option Explicit\n'/**\n' * Logs.\n' * @param msg how loud\n' */\n'@Ignore ParameterNotUsed\n"
+            u"Sub Log(msg)\nEnd Sub\n'/**\n' * Says \"hi\".\n' */\n'@Description(\"Says \"\"hi\"\".\")\n"
+            u"Sub Hi()\nEnd Sub\n",
+            {}},
+        UpdateCase{
+            "a comment's tags that name nothing keep their words as description lines",
+            u"Option Explicit\n\n' Logs.\n' @param {String} The text\n' @param b two\n' @returns nothing\n"
+            u"Sub Log(msg)\nEnd Sub\n' The value.\n' @returns the value\nProperty Get V()\nEnd Property\n",
+            u"Option Explicit\n\n'/**\n' * Logs.\n' *\n' * {String} The text\n' * b two\n' * nothing\n"
+            u"' * @param msg\n' */\nSub Log(msg)\nEnd Sub\n'/**\n' * The value.\n' * Getter: V\n"
+            u"' * @returns the value\n' */\nProperty Get V()\nEnd Property\n",
+            {}},
+        UpdateCase{
+            "a parameter without a name takes no rename",
+            u"'/**\n' * x\n' * @param a the a\n' * @param old - the text\n' */\nSub F(a, As Long)\nEnd Sub\n",
+            u"'/**\n' * x\n' * @param a the a\n' * @param \n' */\nSub F(a, As Long)\nEnd Sub\n",
+            {"4: @param old (no such parameter)"}},
+        UpdateCase{"a name renamed where it stood right after the tag's word",
+                   u"'/**\n' * x\n' * @param\u001Eold the a\n' */\nSub F(a)\nEnd Sub\n",
+                   u"'/**\n' * x\n' * @param a the a\n' */\nSub F(a)\nEnd Sub\n",
+                   {}},
+        UpdateCase{"another style is adopted with its tags",
                    u"' Adds.\n' @param a the a\nSub A(a, b)\nEnd Sub\n",
-                   u"' Adds.\n' @param a the a\nSub A(a, b)\nEnd Sub\n",
+                   u"'/**\n' * Adds.\n' * @param a the a\n' * @param b\n' */\nSub A(a, b)\nEnd Sub\n",
                    {}},
         UpdateCase{
             "two procedures of one name under #If each get their own block",
@@ -105,6 +149,42 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"a header that never closes is no header around the new block",
                    u"'/**\n' * @modulename M\n' *x\nSub A()\nEnd Sub\n",
                    u"'/**\n' * @modulename M\n' *x\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n",
+                   {}},
+        UpdateCase{
+            "a name ends at any Unicode space or colon: the descriptions after it stay",
+            u"'/**\n' * 足す.\n' * @param lngA\u3000一つ目の数\n' * @param lngB\uFF1A二つ目の数\n' */\n"
+            u"Sub Add(lngA, lngB)\nEnd Sub\n'/**\n' * .\n' * @param x\u3000の値\n' */\nSub One(x)\nEnd Sub\n",
+            u"'/**\n' * 足す.\n' * @param lngA\u3000一つ目の数\n' * @param lngB\uFF1A二つ目の数\n' */\n"
+            u"Sub Add(lngA, lngB)\nEnd Sub\n'/**\n' * .\n' * @param x\u3000の値\n' */\nSub One(x)\nEnd Sub\n",
+            {}},
+        UpdateCase{
+            "a type-declaration character is no part of the name",
+            u"'/**\n' * .\n' * @param a the text\n' * @param b the count\n' */\nSub T(a$, b%)\nEnd Sub\n",
+            u"'/**\n' * .\n' * @param a the text\n' * @param b the count\n' */\nSub T(a$, b%)\nEnd Sub\n",
+            {}},
+        UpdateCase{"a summary may start with Getter: or Setter:",
+                   u"'/**\n' * Setter: validates and stores the value.\n' * Setter: Value\n' */\n"
+                   u"Property Let Value(v)\nEnd Property\n",
+                   u"'/**\n' * Setter: validates and stores the value.\n' * Setter: Value\n' */\n"
+                   u"Property Let Value(v)\nEnd Property\n",
+                   {}},
+        UpdateCase{"a first line of nothing but the accessor is the accessor, not a summary",
+                   u"'/**\n' * Setter: Value\n' */\nProperty Let Value(v)\nEnd Property\n",
+                   u"'/**\n' * Setter: Value\n' */\nProperty Let Value(v)\nEnd Property\n",
+                   {}},
+        UpdateCase{
+            "lines update need not change stay as written: letter case, prefixes, an annotation",
+            u"'/**\n'* Adds.\n'*   @Param a - the a\n'@Ignore ParameterNotUsed\n'*/\nSub A(a, b)\nEnd Sub\n",
+            u"'/**\n'* Adds.\n'*   @Param a - the a\n'@Ignore ParameterNotUsed\n'*   @param b\n'*/\n"
+            u"Sub A(a, b)\nEnd Sub\n",
+            {}},
+        UpdateCase{"a header of its own style is no procedure's comment: the block goes below an empty line",
+                   u"'/**\n' * @ModuleName Module1\n'*/\nSub A()\nEnd Sub\n",
+                   u"'/**\n' * @ModuleName Module1\n'*/\n\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n",
+                   {}},
+        UpdateCase{"tabs around a parameter's keywords",
+                   u"'/**\n' * .\n' * @param x the x\n' */\nSub T(\tByVal\tx\tAs Long)\nEnd Sub\n",
+                   u"'/**\n' * .\n' * @param x the x\n' */\nSub T(\tByVal\tx\tAs Long)\nEnd Sub\n",
                    {}},
         UpdateCase{
             "a module header is no procedure's block",
@@ -124,6 +204,34 @@ TEST(UpdateAll, ChangesNothingAfterInsertAll) {
   const std::u16string inserted = editor.Text();
   EXPECT_TRUE(UpdateAllProcComments(editor.vbe.Module(), editor.events).empty());
   EXPECT_EQ(ToUtf8(editor.Text()), ToUtf8(inserted));
+}
+
+// A CI that runs both must be able to pass: lint finds something exactly
+// where update would change something.
+TEST(UpdateAndLint, LintIsCleanExactlyWhereUpdateChangesNothing) {
+  const std::u16string modules[] = {
+      u"'/**\n' * The old sum.\n' * @return the sum\n' * @param values every number\n' */\n"
+      u"Public Function Sum(ParamArray values() As Variant) As Double\nEnd Function\n",
+      u"'/**\n' * x\n' * @param b\n' * @param a\n' */\nSub F(a, b)\nEnd Sub\n",
+      u"'/**\n' * x\n' * @see y\n' * @return\n' */\nFunction F()\nEnd Function\n",
+      u"'/**\n' * x\n' * Getter: Old\n' */\nProperty Get V()\nEnd Property\n",
+      u"'/**\n' * x\n' */\nProperty Set V(o)\nEnd Property\n",
+      u"'/**\n' * x\n' * @param a$ the a\n' * @param b the b\n' */\nSub T(a$, b%)\nEnd Sub\n",
+      u"'/**\n' * x\n' * @param old\n' */\nSub R(a)\nEnd Sub\n",
+      u"'/**\n' * x\n' * @param Optional x\n' */\nSub O(Optional x)\nEnd Sub\n",
+  };
+  for (const auto& text : modules) {
+    Editor editor(text);
+    const auto findings = LintModule(editor.vbe.Module());
+    const bool mended = std::any_of(findings.begin(), findings.end(), [](const LintFinding& f) {
+      return f.rule != LintRule::ParamUndescribed && f.rule != LintRule::ReturnUndescribed &&
+             f.rule != LintRule::SummaryEmpty;
+    });
+    UpdateAllProcComments(editor.vbe.Module(), editor.events);
+    const bool changed = editor.Text() != text;
+    EXPECT_EQ(mended, changed) << ToUtf8(text);
+    EXPECT_TRUE(!changed || !findings.empty()) << ToUtf8(text);
+  }
 }
 
 TEST(UpdateProcComment, EditsOnlyTheProcedureAtTheLine) {
@@ -172,6 +280,18 @@ TEST(HandWritten, OnlyWhatInsertDidNotWrite) {
   // The insert notes the same as it goes, lines as they were before it.
   editor.commands.InsertAllProcComments();
   EXPECT_EQ(told(editor.commands.HandWrittenComments()), expected);
+}
+
+TEST(HandWritten, BlankLinesAreNoComment) {
+  Editor editor(u"Option Explicit\n\t\n  \nSub A()\nEnd Sub\n");
+  EXPECT_TRUE(HandWrittenProcComments(editor.vbe.Module(), 0, editor.events).empty());
+}
+
+TEST(HandWritten, NoneInABlockInsertWroteForNamesWithBlanks) {
+  Editor editor(u"Sub S(Optional x, ParamArray c(), Optional s = \"p q\")\nEnd Sub\n");
+  editor.commands.InsertAllProcComments();
+  editor.commands.InsertAllProcComments();
+  EXPECT_TRUE(editor.commands.HandWrittenComments().empty());
 }
 
 }  // namespace

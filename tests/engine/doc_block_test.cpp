@@ -37,18 +37,23 @@ TEST(ReadDocBlock, ReadsEachTagLine) {
       {u"' * Setter: Value - sets it", "2|Setter:||Value| - sets it|0"},
       {u"' * @see Other", "3|@see||| Other|0"},
       {u"' * @modulename Module1", "3|@modulename||| Module1|0"},
+      // Any Unicode space and a colon, half or full width, end a name.
+      {u"' * @param lngA\u3000一つ目の数", "0|@param||lngA|\u3000一つ目の数|0"},
+      {u"' * @param a\uFF1Athe a", "0|@param||a|\uFF1Athe a|0"},
+      {u"' * @param a\u00A0- the a", "0|@param||a|\u00A0- the a|0"},
+      {u"'@Ignore ProcedureNotUsed", ""},
       {u"' * Adds two numbers.", ""},
       {u"' * @ 1 is no tag", ""},
       {u"' * Getters: no tag", ""},
   };
   for (const auto& c : cases) {
-    const Lines lines = {u"'/**", c.line, u"' */"};
+    const Lines lines = {u"'/**", u"' * The summary.", c.line, u"' */"};
     const auto block = ReadDocBlockAt(lines, 0);
     ASSERT_TRUE(block) << ToUtf8(c.line);
-    EXPECT_EQ(block->close, 2u);
+    EXPECT_EQ(block->close, 3u);
     if (c.expected.empty()) {
       EXPECT_TRUE(block->tags.empty()) << ToUtf8(c.line);
-      EXPECT_EQ(block->SummaryEnd(), 2u);
+      EXPECT_EQ(block->SummaryEnd(), 3u);
     } else {
       ASSERT_EQ(block->tags.size(), 1u) << ToUtf8(c.line);
       EXPECT_EQ(Show(block->tags[0]), c.expected) << ToUtf8(c.line);

@@ -105,5 +105,24 @@ TEST(JoinStatement, ContinuedLinesReadAsOneStatement) {
   }
 }
 
+TEST(EndsProcedure, AnEndBehindAColonCountsAsOnItsOwnLine) {
+  const struct {
+    std::u16string text;
+    bool ends;
+  } cases[] = {
+      {u"End Sub", true},
+      {u"Sub A(): End Sub", true},
+      {u"  x = 1: end function", true},
+      {u"Label1: End Property", true},
+      {u"For Each v In values: Sum = Sum + v: Next", false},
+      {u"MsgBox \"a: End Sub\"", false},
+      {u"x = 1 ' note: End Sub", false},
+      {u"x = 1: Rem : End Sub", false},
+      {u"Call F(a:= End)", false},
+      {u"End If: x = 1", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EndsProcedure(c.text), c.ends) << ToUtf8(c.text);
+}
+
 }  // namespace
 }  // namespace tamvo

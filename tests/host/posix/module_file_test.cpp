@@ -113,6 +113,18 @@ TEST(ModuleFile, LinesNotAsciiKeepTheirBytesAroundInsertedLines) {
   }
 }
 
+// A description set on a file goes out in the file's encoding, and the
+// hidden lines around it keep their bytes (a line end of their own too).
+TEST(ModuleFile, DescriptionsGoOutInTheFilesEncoding) {
+  ModuleFile file = ModuleFile::Parse(
+      "Attribute VB_Name = \"m\"\r\nSub A()\nAttribute A.VB_UserMemId = 0\r\nEnd Sub\r\n", u"m");
+  file.Exported().SetDescription(1, u"A", u"日本語");
+  EXPECT_EQ(file.Serialize(), "Attribute VB_Name = \"m\"\r\nSub A()\nAttribute A.VB_Description = \"" +
+                                  kNihongoCp932 + "\"\r\nAttribute A.VB_UserMemId = 0\r\nEnd Sub\r\n");
+  file.Exported().SetDescription(1, u"A", u"\U0001F600");
+  EXPECT_THROW(file.Serialize(), Failure);
+}
+
 TEST(ModuleFile, TextTheEncodingCantHoldIsAFailure) {
   ModuleFile file = ModuleFile::Parse("Sub A()\r\nEnd Sub\r\n", u"m");
   file.Module()->InsertLines(1, u"' \U0001F600");
@@ -157,9 +169,11 @@ TEST(ModuleFile, FileLinesMapToModuleLines) {
       "Attribute VB_Name = \"m\"\r\nSub A()\r\nAttribute A.VB_Description = \"d\"\r\n  x = 1\r\nEnd Sub\r\n",
       u"m");
   const LineNumber expected[] = {0, 1, 1, 2, 3};
-  for (LineNumber line = 1; line <= 5; ++line) EXPECT_EQ(file.ModuleLineOfFileLine(line), expected[line - 1]);
-  EXPECT_THROW(file.ModuleLineOfFileLine(6), Failure);
-  EXPECT_THROW(file.ModuleLineOfFileLine(0), Failure);
+  for (LineNumber line = 1; line <= 5; ++line) {
+    EXPECT_EQ(file.LineMap().ModuleLineOfFileLine(line), expected[line - 1]);
+  }
+  EXPECT_THROW(file.LineMap().ModuleLineOfFileLine(6), Failure);
+  EXPECT_THROW(file.LineMap().ModuleLineOfFileLine(0), Failure);
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+#pragma once
+// The descriptions the editor's Object Browser shows: a procedure's comes
+// from the hidden line `Attribute NAME.VB_Description = "..."` right below
+// its declaration in the exported file, the module's from the header's
+// `Attribute VB_Description`. With descriptions on, the blocks' summaries
+// are written there, and a description seeds a summary nobody wrote.
+// Document modules (a sheet's, a workbook's) are left alone: the editor
+// drops their members' attributes on import.
+
+#include <string>
+#include <vector>
+
+#include "host/code_module.h"
+#include "host/exported_module.h"
+
+namespace tamvo {
+
+// The summary a description carries: the block's summary lines as one
+// line, blanks trimmed; empty for an empty summary or ".".
+std::u16string DescriptionOfSummary(const std::vector<std::u16string>& summaryLines);
+
+// Where the summary of a procedure with a block is empty, the procedure's
+// description becomes it. Returns whether a line changed. With only given,
+// that procedure's alone (by name).
+bool SeedSummariesFromDescriptions(ExportedModule& exported, const std::u16string* only = nullptr);
+
+// Writes each procedure's summary as its description (a property's on the
+// first of its Get, Let and Set, which the editor describes as one), and
+// the header's as the module's; an empty summary writes nothing and
+// removes nothing. With only given, that procedure's alone (by name).
+void WriteDescriptions(ExportedModule& exported, const std::u16string* only = nullptr);
+
+// A procedure (or, with procedure empty, the module) whose description is
+// not its summary.
+struct StaleDescription {
+  LineNumber line = 0;  // the declaration's first line, or the header's opening line
+  std::u16string procedure;
+  std::u16string description;
+  std::u16string summary;
+};
+std::vector<StaleDescription> StaleDescriptions(ExportedModule& exported);
+
+}  // namespace tamvo
