@@ -1,24 +1,28 @@
 #include "lsp/code_actions.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include "commands/commands.h"
+#include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
+#include "lsp/recorded_edits.h"
 #include "lsp/text_edits.h"
 
 namespace tamvo::lsp {
 
 namespace {
 
-using nlohmann::json;
-
-// The findings that update mends: a procedure's tags, or no block at all.
-bool UpdateFixes(const std::string& rule) {
-  return rule == "missing-doc" || rule == "param-missing" || rule == "param-stale" ||
-         rule == "return-missing" || rule == "return-stale";
+// Whether the diagnostic is the server's, of a finding that update mends.
+bool UpdateMends(const Diagnostic& diagnostic) {
+  if (diagnostic.source != kDiagnosticSource || !diagnostic.code) return false;
+  const auto* name = std::get_if<std::string>(&*diagnostic.code);
+  const std::optional<LintRule> rule = name ? LintRuleOfName(*name) : std::nullopt;
+  return rule && LintRuleFixedByUpdate(*rule);
 }
 
 // The commands ask for the author through an input box: the answer is the
@@ -51,152 +55,217 @@ class NoStore : public Settings {
   Settings& settings_;
 };
 
-json ToJson(const Position& position) { return {{"line", position.line}, {"character", position.character}}; }
+// The commands of the actions, by the names the command line gives them,
+// as an action's data names them.
+struct ActionCommand {
+  Command command;
+  std::string_view name;
+  bool atProcedure;  // works on the procedure at the caret
+};
+constexpr ActionCommand kActionCommands[] = {
+    {Command::InsertCurrentProcComment, "insert-proc", true},
+    {Command::UpdateCurrentProcComment, "update-proc", true},
+    {Command::DeleteCurrentProcComment, "delete-proc", true},
+    {Command::UpdateAllProcComments, "update-all", false},
+    {Command::InsertModuleHeader, "insert-header", false},
+    {Command::UpdateModuleHeader, "update-header", false},
+    {Command::DeleteModuleHeader, "delete-header", false},
+};
+
+const ActionCommand& ActionCommandOf(Command command) {
+  return *std::find_if(std::begin(kActionCommands), std::end(kActionCommands),
+                       [&](const ActionCommand& known) { return known.command == command; });
+}
+
+// What the command does to this version of the document, run once on its
+// module and taken back: the edits of Content(), none where it changes
+// nothing, nothing when it fails. line: the declaration's line (module
+// line) of the procedure it works on, 0 for the module's commands.
+const std::optional<std::vector<TextEdit>>& CommandEdits(Document& document, Command command, LineNumber line,
+                                                         ActionServices& services) {
+  const auto done = document.runs.find({command, line});
+  if (done != document.runs.end()) return done->second;
+  ExportedModule& file = document.Module();
+  RecordingVbe vbe(*file.Module());
+  ActionUi ui(services.author);
+  NoStore settings(services.settings);
+  Commands commands(vbe, services.events, ui, settings);
+  // As the command line's --line reaches it: of two procedures of one name
+  // and kind (under #If ... #Else) each is its own.
+  if (line > 0) vbe.Pane().SetSelection(line, 1, line, 1);
+  try {
+    commands.Run(command);
+  } catch (...) {
+    vbe.Module().Undo();
+    throw;
+  }
+  vbe.Module().Undo();
+  std::optional<std::vector<TextEdit>> edits;
+  if (ui.failures.empty()) {
+    edits = RecordedEdits(vbe.Module().Record(), file.LineMap(), document.Lines());
+  } else {
+    services.log << "tamvo lsp: " << ActionCommandOf(command).name << ": " << ToUtf8(ui.failures.front())
+                 << '\n';
+  }
+  return document.runs.emplace(std::pair(command, line), std::move(edits)).first->second;
+}
+
+// The edits as the editor counts positions in its text.
+WorkspaceEdit InText(const Document& document, const std::string& uri, std::vector<TextEdit> edits) {
+  for (TextEdit& edit : edits) {
+    edit.start = document.InText(edit.start);
+    edit.end = document.InText(edit.end);
+  }
+  WorkspaceEdit edit;
+  edit.changes.emplace(uri, std::move(edits));
+  return edit;
+}
 
 class ActionBuilder {
  public:
-  ActionBuilder(const Document& document, std::string uri, ActionServices& services)
-      : document_(document),
-        // Lines that went through UTF-8 and back compare with what the
-        // module file writes for them, whatever the editor's text held.
-        before_(FromUtf8(ToUtf8(document.Text()))),
-        uri_(std::move(uri)),
-        services_(services) {}
+  ActionBuilder(Document& document, std::string uri, bool resolving, ActionServices& services)
+      : document_(document), uri_(std::move(uri)), resolving_(resolving), services_(services) {}
 
-  using Edit = std::function<void(MemoryVbe& vbe, Commands& commands)>;
-
-  // The action, unless the edit fails or changes nothing.
-  void Add(std::string_view title, std::string_view kind, const Edit& edit, json diagnostics = nullptr) {
-    try {
-      ModuleFile file = document_.Parse();
-      MemoryVbe vbe(file.Module());
-      ActionUi ui(services_.author);
-      NoStore settings(services_.settings);
-      Commands commands(vbe, services_.events, ui, settings);
-      edit(vbe, commands);
-      if (!ui.failures.empty()) throw Failure(ui.failures.front());
-      const std::vector<TextEdit> edits = LineEdits(before_, Document::TextOf(file));
-      if (edits.empty()) return;
-      json changes = json::array();
-      for (const auto& textEdit : edits) {
-        changes.push_back({{"range", {{"start", ToJson(textEdit.start)}, {"end", ToJson(textEdit.end)}}},
-                           {"newText", ToUtf8(textEdit.newText)}});
-      }
-      json action = {{"title", title}, {"kind", kind}, {"edit", {{"changes", {{uri_, changes}}}}}};
-      if (!diagnostics.is_null()) {
-        action["diagnostics"] = std::move(diagnostics);
-        action["isPreferred"] = true;
-      }
-      actions.push_back(std::move(action));
-    } catch (const Failure& failure) {
-      services_.log << "tamvo lsp: " << title << ": " << ToUtf8(failure.Description()) << '\n';
-    } catch (const std::exception& failure) {
-      services_.log << "tamvo lsp: " << title << ": " << failure.what() << '\n';
+  // The action, unless the command fails or changes nothing. line: as CommandEdits's.
+  void Add(std::string_view title, std::string_view kind, Command command, LineNumber line = 0,
+           std::optional<std::vector<Diagnostic>> diagnostics = std::nullopt) {
+    const auto& edits = CommandEdits(document_, command, line, services_);
+    if (!edits || edits->empty()) return;
+    CodeAction& action = actions.emplace_back();
+    action.title = title;
+    action.kind = kind;
+    if (diagnostics) {
+      action.diagnostics = std::move(diagnostics);
+      action.isPreferred = true;
+    }
+    if (resolving_) {
+      CodeActionData& data = action.data.emplace();
+      data.uri = uri_;
+      data.version = document_.Version();
+      data.command = ActionCommandOf(command).name;
+      if (line > 0) data.line = document_.DocumentLines()[static_cast<std::size_t>(line)];
+    } else {
+      // The smallest edits of whole lines, as a client that takes every
+      // action whole has always had them.
+      const std::u16string_view before = document_.Content();
+      action.edit = InText(document_, uri_, LineEdits(before, ApplyEdits(before, *edits)));
     }
   }
 
-  json actions = json::array();
+  std::vector<CodeAction> actions;
 
  private:
-  const Document& document_;
-  std::u16string before_;
+  Document& document_;
   std::string uri_;
+  bool resolving_;
   ActionServices& services_;
 };
 
 // Whether the client asked for actions of this kind ("only" lists kinds
 // and their parents).
-bool Wanted(const json& only, std::string_view kind) {
-  if (only.is_null()) return true;
-  for (const auto& asked : only) {
-    const std::string prefix = asked.get<std::string>();
-    if (kind == prefix || (kind.starts_with(prefix) && kind[prefix.size()] == '.')) return true;
+bool Wanted(const std::optional<std::vector<std::string>>& only, std::string_view kind) {
+  if (!only) return true;
+  return std::any_of(only->begin(), only->end(), [&](std::string_view asked) {
+    return kind == asked || (kind.starts_with(asked) && kind[asked.size()] == '.');
+  });
+}
+
+// The procedure at a document line (0-based); nothing off any procedure.
+std::optional<ProcLines> ProcAt(const ExportedModule& file, std::int64_t documentLine) {
+  if (documentLine < 0 || documentLine >= file.LineMap().FileLineCount()) return std::nullopt;
+  const LineNumber moduleLine =
+      file.LineMap().ModuleLineOfFileLine(static_cast<LineNumber>(documentLine + 1));
+  if (moduleLine == 0) return std::nullopt;
+  return file.Module()->ProcLinesOfLine(moduleLine);
+}
+
+// Whether comment lines stand above the procedure's declaration, the
+// annotations aside: what insert and delete would replace.
+bool HasComment(CodeModule& module, const ProcLines& proc) {
+  LeadingLines lines(module, proc);
+  const LineNumber first = CommentStartLine(lines, proc);
+  const std::vector<LineNumber> annotations = AnnotationLines(lines, first, proc.body);
+  for (LineNumber line = first; line < proc.body; ++line) {
+    const std::u16string_view text = lines.At(line);
+    if (std::find(annotations.begin(), annotations.end(), line) == annotations.end() &&
+        !std::all_of(text.begin(), text.end(), IsBlank)) {
+      return true;
+    }
   }
   return false;
 }
 
-// The module line and procedure at a document line (0-based); an empty name
-// off any procedure.
-std::u16string ProcAt(const ModuleFile& file, std::int64_t documentLine, LineNumber& moduleLine,
-                      ProcKind& kind) {
-  moduleLine = 0;
-  if (documentLine < 0 || documentLine >= file.FileLineCount()) return {};
-  moduleLine = file.ModuleLineOfFileLine(static_cast<LineNumber>(documentLine + 1));
-  if (moduleLine == 0) return {};
-  return file.Module()->ProcOfLine(moduleLine, kind);
-}
-
 }  // namespace
 
-json CodeActions(const Document& document, const json& params, ActionServices& services) {
-  const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-  const json& context = params.at("context");
-  const json only = context.contains("only") ? context.at("only") : json();
-  const std::int64_t cursorLine = params.at("range").at("start").at("line").get<std::int64_t>();
-  ActionBuilder builder(document, uri, services);
+std::vector<CodeAction> CodeActions(Document& document, const CodeActionParams& params,
+                                    ActionServices& services, bool resolving) {
+  const std::optional<std::vector<std::string>>& only = params.context.only;
+  ActionBuilder builder(document, params.textDocument.uri, resolving, services);
 
-  ModuleFile file = document.Parse();
+  const ExportedModule& file = document.Module();
   if (Wanted(only, "quickfix")) {
-    // One fix a procedure, however many of its findings the client holds.
-    std::map<std::pair<std::u16string, ProcKind>, std::pair<LineNumber, json>> fixes;
-    for (const auto& diagnostic : context.at("diagnostics")) {
-      if (diagnostic.value("source", "") != "tamvo" || !diagnostic.contains("code") ||
-          !diagnostic.at("code").is_string() || !UpdateFixes(diagnostic.at("code").get<std::string>())) {
-        continue;
-      }
-      LineNumber line = 0;
-      ProcKind kind = ProcKind::Proc;
-      const std::u16string name =
-          ProcAt(file, diagnostic.at("range").at("start").at("line").get<std::int64_t>(), line, kind);
-      if (name.empty()) continue;
-      auto& [procLine, listed] = fixes[{name, kind}];
-      if (listed.is_null()) {
-        procLine = line;
-        listed = json::array();
-      }
-      listed.push_back(diagnostic);
+    // One fix a procedure, however many of its findings the client holds:
+    // procedures are told apart by their declaration's line, as two of one
+    // name may stand under #If ... #Else.
+    std::map<LineNumber, std::vector<Diagnostic>> fixes;
+    for (const Diagnostic& diagnostic : params.context.diagnostics) {
+      if (!UpdateMends(diagnostic)) continue;
+      const auto proc = ProcAt(file, diagnostic.range.start.line);
+      if (proc) fixes[proc->body].push_back(diagnostic);
     }
-    for (auto& [proc, fix] : fixes) {
-      const LineNumber procLine = fix.first;
-      builder.Add(
-          kUpdateDocComment, "quickfix",
-          [&](MemoryVbe& vbe, Commands& commands) {
-            vbe.Pane().SetSelection(procLine, 1, procLine, 1);
-            commands.UpdateCurrentProcComment();
-          },
-          fix.second);
+    for (auto& [body, diagnostics] : fixes) {
+      builder.Add(kUpdateDocComment, "quickfix", Command::UpdateCurrentProcComment, body,
+                  std::move(diagnostics));
     }
   }
 
-  LineNumber line = 0;
-  ProcKind kind = ProcKind::Proc;
-  const std::u16string name = ProcAt(file, cursorLine, line, kind);
-  if (!name.empty() && Wanted(only, "refactor.rewrite")) {
-    builder.Add(kInsertDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
-      vbe.Pane().SetSelection(line, 1, line, 1);
-      commands.InsertCurrentProcComment();
-    });
-    builder.Add(kUpdateDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
-      vbe.Pane().SetSelection(line, 1, line, 1);
-      commands.UpdateCurrentProcComment();
-    });
-    builder.Add(kDeleteDocComment, "refactor.rewrite", [&](MemoryVbe& vbe, Commands& commands) {
-      vbe.Pane().SetSelection(line, 1, line, 1);
-      commands.DeleteCurrentProcComment();
-    });
+  // Insert and delete replace the lines above a declaration, so they are
+  // offered only where no line there is a person's: insert where there is
+  // no comment, delete where the comment is a bare block of insert's.
+  // Update keeps every word, so it is offered wherever it changes something.
+  if (const auto proc = ProcAt(file, params.range.start.line); proc && Wanted(only, "refactor.rewrite")) {
+    CodeModule& module = *file.Module();
+    const bool commented = HasComment(module, *proc);
+    const bool bareBlock = commented && HandWrittenProcComments(module, proc->body, services.events).empty();
+    if (!commented) {
+      builder.Add(kInsertDocComment, "refactor.rewrite", Command::InsertCurrentProcComment, proc->body);
+    }
+    builder.Add(kUpdateDocComment, "refactor.rewrite", Command::UpdateCurrentProcComment, proc->body);
+    if (bareBlock) {
+      builder.Add(kDeleteDocComment, "refactor.rewrite", Command::DeleteCurrentProcComment, proc->body);
+    }
   }
 
   if (Wanted(only, "source")) {
-    builder.Add(kDocumentEveryProcedure, "source",
-                [&](MemoryVbe&, Commands& commands) { commands.UpdateAllProcComments(); });
-    builder.Add(kInsertModuleHeader, "source",
-                [&](MemoryVbe&, Commands& commands) { commands.InsertModuleHeader(); });
-    builder.Add(kUpdateModuleHeader, "source",
-                [&](MemoryVbe&, Commands& commands) { commands.UpdateModuleHeader(); });
-    builder.Add(kDeleteModuleHeader, "source",
-                [&](MemoryVbe&, Commands& commands) { commands.DeleteModuleHeader(); });
+    builder.Add(kDocumentEveryProcedure, "source", Command::UpdateAllProcComments);
+    // The same for the comment at the top: update puts the header above a
+    // comment of the module's own (a licence), insert and delete replace it.
+    const bool handWritten = !HandWrittenModuleHeader(*file.Module()).empty();
+    if (!handWritten) builder.Add(kInsertModuleHeader, "source", Command::InsertModuleHeader);
+    builder.Add(kUpdateModuleHeader, "source", Command::UpdateModuleHeader);
+    if (!handWritten) builder.Add(kDeleteModuleHeader, "source", Command::DeleteModuleHeader);
   }
   return builder.actions;
+}
+
+CodeAction ResolveCodeAction(Document& document, CodeAction action, ActionServices& services) {
+  const CodeActionData& data = *action.data;
+  const auto* command = std::find_if(std::begin(kActionCommands), std::end(kActionCommands),
+                                     [&](const ActionCommand& known) { return known.name == data.command; });
+  if (command == std::end(kActionCommands)) throw InvalidValue("data.command", "no such command");
+  LineNumber line = 0;
+  if (command->atProcedure) {
+    if (!data.line) throw InvalidValue("data.line", "missing");
+    const auto proc = ProcAt(document.Module(), *data.line);
+    if (!proc || document.DocumentLines()[static_cast<std::size_t>(proc->body)] != *data.line) {
+      throw InvalidValue("data.line", "no procedure's declaration");
+    }
+    line = proc->body;
+  }
+  const auto& edits = CommandEdits(document, command->command, line, services);
+  if (!edits) throw Failure(FromUtf8(data.command) + u" failed");
+  action.edit = InText(document, data.uri, *edits);
+  return action;
 }
 
 }  // namespace tamvo::lsp

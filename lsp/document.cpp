@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "engine/failure.h"
 #include "engine/text.h"
 
 namespace tamvo::lsp {
 
 namespace {
-
-// The editor hands over decoded text: as UTF-8 behind a byte order mark it
-// reads as UTF-8 whatever it holds, and every line keeps its line end.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string PercentDecoded(std::string_view text) {
   std::string out;
@@ -31,8 +28,13 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
+// The last segment of the address's path, still escaped: "a.bas" of
+// "file:///m/a.bas", "Untitled-1" of "untitled:Untitled-1".
 std::string_view FileName(std::string_view uri) {
   uri = uri.substr(0, std::min(uri.find('?'), uri.find('#')));
+  // A colon before the first slash ends the scheme, which is no part of
+  // a name even where no slash follows it.
+  if (const auto colon = uri.find(':'); colon < uri.find('/')) uri.remove_prefix(colon + 1);
   const auto slash = uri.find_last_of('/');
   return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
 }
@@ -54,26 +56,41 @@ std::u16string StemOfUri(std::string_view uri) {
   return dot == 0 || dot == std::u16string::npos ? name : name.substr(0, dot);
 }
 
-ModuleFile Document::Parse() const {
-  std::string bytes(kByteOrderMark);
-  bytes += ToUtf8(text_);
-  return ModuleFile::Parse(bytes, stem_, "UTF-8");
+std::u16string_view Document::Content() const {
+  std::u16string_view content = text_;
+  if (content.starts_with(u'\uFEFF')) content.remove_prefix(1);
+  return content;
 }
 
-std::u16string Document::TextOf(const ModuleFile& file) {
-  std::string bytes = file.Serialize();
-  if (bytes.starts_with(kByteOrderMark)) bytes.erase(0, kByteOrderMark.size());
-  return FromUtf8(bytes);
+Position Document::InText(Position position) const {
+  if (position.line == 0) position.character += static_cast<std::int64_t>(text_.size() - Content().size());
+  return position;
 }
 
-std::vector<std::int64_t> Document::DocumentLinesOfModuleLines(const ModuleFile& file) {
-  std::vector<std::int64_t> lines(static_cast<std::size_t>(file.Module()->CountOfLines()) + 1, 0);
-  for (LineNumber fileLine = file.FileLineCount(); fileLine >= 1; --fileLine) {
-    // Hidden lines count as the module line above them: the first file line
-    // of a module line is its own.
-    lines[static_cast<std::size_t>(file.ModuleLineOfFileLine(fileLine))] = fileLine - 1;
+const std::vector<std::u16string_view>& Document::Lines() {
+  if (!lines_) lines_ = LinesWithEnds(Content());
+  return *lines_;
+}
+
+ExportedModule& Document::Module() {
+  if (!module_ && !failure_) {
+    try {
+      module_ = ExportedModule::FromText(Content(), stem_);
+    } catch (const Failure& failure) {
+      failure_ = failure.Description();
+    }
   }
-  return lines;
+  if (failure_) throw Failure(*failure_);
+  return *module_;
+}
+
+const std::vector<std::int64_t>& Document::DocumentLines() {
+  if (!documentLines_) {
+    const std::vector<LineNumber> fileLines = Module().LineMap().FileLinesOfModuleLines();
+    documentLines_.emplace(fileLines.size(), 0);
+    for (std::size_t line = 1; line < fileLines.size(); ++line) (*documentLines_)[line] = fileLines[line] - 1;
+  }
+  return *documentLines_;
 }
 
 }  // namespace tamvo::lsp

@@ -1,13 +1,20 @@
 #pragma once
-// A document open in the editor, read as an exported module file: its
-// hidden lines (VERSION, BEGIN ... END, Attribute) are not part of the
-// module, and lines count as the editor shows them.
+// A document open in the editor, read as an exported module: its hidden
+// lines (VERSION, BEGIN ... END, Attribute) are not part of the module, and
+// lines count as the editor shows them.
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "host/posix/module_file.h"
+#include "commands/commands.h"
+#include "host/exported_module.h"
+#include "lsp/protocol.h"
+#include "lsp/text_edits.h"
 
 namespace tamvo::lsp {
 
@@ -17,26 +24,50 @@ bool IsModuleDocument(std::string_view languageId, std::string_view uri);
 // The file name's stem in a document address, percent escapes decoded.
 std::u16string StemOfUri(std::string_view uri);
 
+// One version of a document: its text, and what is read from it, each read
+// once, when first asked. A new text is a new Document.
 class Document {
  public:
-  Document(std::u16string stem, std::u16string text) : stem_(std::move(stem)), text_(std::move(text)) {}
+  Document(std::u16string stem, std::u16string text, std::int64_t version)
+      : stem_(std::move(stem)), text_(std::move(text)), version_(version) {}
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
 
+  // The text as the editor holds it.
   const std::u16string& Text() const { return text_; }
-  void SetText(std::u16string text) { text_ = std::move(text); }
+  // The editor's version number of the text.
+  std::int64_t Version() const { return version_; }
+  // The text the module is read from: without a leading U+FEFF, a byte
+  // order mark that some editors keep in the text. It is no character of
+  // the first line, yet the editor counts it in that line's columns.
+  std::u16string_view Content() const;
+  // A position in Content() as the editor counts it in Text().
+  Position InText(Position position) const;
+  // Content() cut by LinesWithEnds.
+  const std::vector<std::u16string_view>& Lines();
 
-  // A module file of the text, of its own: edits to one don't reach
-  // another. Throws Failure for text that is no module (a BEGIN block
-  // without its END, say).
-  ModuleFile Parse() const;
-  // The document's text with the module as it is now in file.
-  static std::u16string TextOf(const ModuleFile& file);
+  // The module of Content(). The code actions run the commands on it and
+  // take their edits back, so that it reads the same after each. Throws
+  // Failure for text that is no module (a BEGIN block without its END, say).
+  ExportedModule& Module();
+  // The document's line (0-based) of each module line as read.
+  const std::vector<std::int64_t>& DocumentLines();
 
-  // The document's line (0-based) of a module line.
-  static std::vector<std::int64_t> DocumentLinesOfModuleLines(const ModuleFile& file);
+  // The server's diagnostics of the text, once made.
+  std::optional<std::vector<Diagnostic>> diagnostics;
+  // What the code actions' commands did to the text, each run once: by
+  // command and the line of the procedure it worked on (0 for the
+  // module's commands), its edits of Content(), or nothing when it failed.
+  std::map<std::pair<Command, LineNumber>, std::optional<std::vector<TextEdit>>> runs;
 
  private:
   std::u16string stem_;
   std::u16string text_;
+  std::int64_t version_ = 0;
+  std::optional<std::vector<std::u16string_view>> lines_;
+  std::optional<ExportedModule> module_;
+  std::optional<std::u16string> failure_;  // why the text is no module
+  std::optional<std::vector<std::int64_t>> documentLines_;
 };
 
 }  // namespace tamvo::lsp

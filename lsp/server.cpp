@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <stdexcept>
 
 #include "commands/commands.h"
 #include "commands/lint.h"
@@ -15,30 +16,59 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kSeverityWarning = 2;
-constexpr int kSeverityInformation = 3;
-constexpr int kSeverityError = 1;
+// An error answer to a request.
+class ResponseError : public std::runtime_error {
+ public:
+  ResponseError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
+  int code;
+};
 
-// The rules that say what is not written yet, rather than what is wrong.
-bool Informs(const std::string& rule) { return rule == "missing-doc" || rule == "summary-empty"; }
-
-// A params member the protocol requires.
-const json& Member(const json& object, const char* name) {
-  if (!object.is_object() || !object.contains(name)) {
-    throw std::invalid_argument(std::string("missing \"") + name + "\"");
-  }
-  return object.at(name);
+// The entries of the tables of methods: each reads the message's params as
+// the type its member function takes.
+template <class Result, class Params>
+auto Request(Result (Server::*handler)(const Params&)) {
+  return [handler](Server& server, const json& params) -> json {
+    return (server.*handler)(params.get<Params>());
+  };
 }
 
-std::string UriOf(const json& params) {
-  return Member(Member(params, "textDocument"), "uri").get<std::string>();
+// A request without params (shutdown): whatever came is not read.
+template <class Result>
+auto Request(Result (Server::*handler)()) {
+  return [handler](Server& server, const json&) -> json { return (server.*handler)(); };
 }
 
-json Range(std::int64_t line, std::int64_t from, std::int64_t to) {
-  return {{"start", {{"line", line}, {"character", from}}}, {"end", {{"line", line}, {"character", to}}}};
+template <class Params>
+auto Notification(void (Server::*handler)(const Params&)) {
+  return [handler](Server& server, const json& params) { (server.*handler)(params.get<Params>()); };
+}
+
+// A range on one line of the document, given in module text columns.
+Range RangeOnLine(const Document& document, std::int64_t line, std::int64_t from, std::int64_t to) {
+  return {document.InText({line, from}), document.InText({line, to})};
 }
 
 }  // namespace
+
+const std::map<std::string, Server::RequestHandler>& Server::Requests() {
+  static const std::map<std::string, RequestHandler> requests = {
+      {"initialize", Request(&Server::Initialize)},
+      {"shutdown", Request(&Server::Shutdown)},
+      {"textDocument/codeAction", Request(&Server::CodeActions)},
+      {"codeAction/resolve", Request(&Server::ResolveCodeAction)},
+  };
+  return requests;
+}
+
+const std::map<std::string, Server::NotificationHandler>& Server::Notifications() {
+  static const std::map<std::string, NotificationHandler> notifications = {
+      {"textDocument/didOpen", Notification(&Server::DidOpen)},
+      {"textDocument/didChange", Notification(&Server::DidChange)},
+      {"textDocument/didSave", Notification(&Server::DidSave)},
+      {"textDocument/didClose", Notification(&Server::DidClose)},
+  };
+  return notifications;
+}
 
 Server::Server(Settings& settings, Send send, std::ostream& log)
     : settings_(settings), send_(std::move(send)), log_(log) {
@@ -51,6 +81,10 @@ void Server::Respond(const json& id, json result) {
 
 void Server::RespondError(const json& id, int code, const std::string& message) {
   send_({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
+}
+
+void Server::Notify(const char* method, json params) {
+  send_({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
 }
 
 void Server::Handle(std::string_view body) {
@@ -85,9 +119,12 @@ void Server::Handle(std::string_view body) {
     return;
   }
   const std::string method = message.at("method").get<std::string>();
-  const json params = message.contains("params") ? message.at("params") : json::object();
+  // Moved, not copied: a document's text comes in its params.
+  const json params = message.contains("params") ? std::move(message.at("params")) : json::object();
   try {
     Dispatch(method, params, id);
+  } catch (const ResponseError& e) {
+    RespondError(*id, e.code, e.what());  // only requests get one
   } catch (const std::exception& e) {
     if (id) {
       RespondError(*id, kInvalidParams, std::string("invalid params: ") + e.what());
@@ -98,156 +135,161 @@ void Server::Handle(std::string_view body) {
 }
 
 void Server::Dispatch(const std::string& method, const json& params, const json* id) {
+  // exit ends the server in any state, even sent as a request.
   if (method == "exit") {
     exited_ = true;
-    return;
-  }
-  if (!initialized_) {
-    if (method == "initialize" && id) {
-      Respond(*id, Initialize(params));
-      initialized_ = true;
-    } else if (id) {
-      RespondError(*id, kServerNotInitialized, "the server is not initialized");
-    }
-    return;
-  }
-  if (shutdown_) {
-    if (id) RespondError(*id, kInvalidRequest, "the server is shut down");
-    return;
-  }
-  if (!id) {
-    if (method == "textDocument/didOpen") {
-      DidOpen(params);
-    } else if (method == "textDocument/didChange") {
-      DidChange(params);
-    } else if (method == "textDocument/didSave") {
-      DidSave(params);
-    } else if (method == "textDocument/didClose") {
-      DidClose(params);
-    }
+  } else if (id) {
+    Respond(*id, Call(method, params));
+  } else if (initialized_ && !shutdown_) {
     // Any other notification ($/cancelRequest, initialized, ...) asks for nothing.
-    return;
-  }
-  if (method == "shutdown") {
-    shutdown_ = true;
-    Respond(*id, nullptr);
-  } else if (method == "textDocument/codeAction") {
-    Respond(*id, CodeActions(params));
-  } else if (method == "initialize") {
-    RespondError(*id, kInvalidRequest, "the server is already initialized");
-  } else {
-    RespondError(*id, kMethodNotFound, "no such method: " + method);
+    const auto handler = Notifications().find(method);
+    if (handler != Notifications().end()) handler->second(*this, params);
   }
 }
 
-json Server::Initialize(const json& params) {
-  if (params.is_object() && params.contains("initializationOptions")) {
-    const json& options = params.at("initializationOptions");
-    if (options.is_object() && options.contains("author") && options.at("author").is_string()) {
-      author_ = FromUtf8(options.at("author").get<std::string>());
-    }
+json Server::Call(const std::string& method, const json& params) {
+  if (!initialized_ && method != "initialize") {
+    throw ResponseError(kServerNotInitialized, "the server is not initialized");
   }
+  if (shutdown_) throw ResponseError(kInvalidRequest, "the server is shut down");
+  const auto handler = Requests().find(method);
+  if (handler == Requests().end()) throw ResponseError(kMethodNotFound, "no such method: " + method);
+  return handler->second(*this, params);
+}
+
+json Server::Initialize(const InitializeParams& params) {
+  if (initialized_) throw ResponseError(kInvalidRequest, "the server is already initialized");
+  if (params.initializationOptions && params.initializationOptions->author) {
+    author_ = FromUtf8(*params.initializationOptions->author);
+  }
+  if (params.capabilities && params.capabilities->textDocument &&
+      params.capabilities->textDocument->codeAction &&
+      params.capabilities->textDocument->codeAction->resolveSupport) {
+    const std::vector<std::string>& properties =
+        params.capabilities->textDocument->codeAction->resolveSupport->properties;
+    resolvesEdits_ = std::find(properties.begin(), properties.end(), "edit") != properties.end();
+  }
+  initialized_ = true;
+  json codeActions = {{"codeActionKinds", {"quickfix", "refactor.rewrite", "source"}}};
+  if (resolvesEdits_) codeActions["resolveProvider"] = true;
   return {
       {"capabilities",
        {{"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", true}}}}},
-        {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite", "source"}}}}}},
+        {"codeActionProvider", std::move(codeActions)}}},
       {"serverInfo", {{"name", "tamvo"}, {"version", "1.0.0"}}},
   };
 }
 
-void Server::DidOpen(const json& params) {
-  const json& item = Member(params, "textDocument");
-  const std::string uri = Member(item, "uri").get<std::string>();
-  const std::string language = item.value("languageId", "");
-  if (!IsModuleDocument(language, uri)) return;
-  auto [at, fresh] = documents_.insert_or_assign(
-      uri, Document(StemOfUri(uri), FromUtf8(Member(item, "text").get<std::string>())));
-  published_.erase(uri);
-  PublishDiagnostics(uri, at->second);
+json Server::Shutdown() {
+  shutdown_ = true;
+  return nullptr;
 }
 
-void Server::DidChange(const json& params) {
-  const std::string uri = UriOf(params);
-  const auto document = documents_.find(uri);
-  if (document == documents_.end()) return;
+void Server::Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version) {
+  auto& document = documents_[uri];
+  if (!version) version = document ? document->Version() + 1 : 0;
+  document = std::make_unique<Document>(StemOfUri(uri), FromUtf8(text), *version);
+  PublishDiagnostics(uri, *document);
+}
+
+void Server::DidOpen(const DidOpenTextDocumentParams& params) {
+  const TextDocumentItem& item = params.textDocument;
+  if (IsModuleDocument(item.languageId.value_or(""), item.uri)) Open(item.uri, item.text, item.version);
+}
+
+void Server::DidChange(const DidChangeTextDocumentParams& params) {
+  const std::string& uri = params.textDocument.uri;
+  if (!documents_.contains(uri) || params.contentChanges.empty()) return;
   // Full sync: the last change holds the whole text.
-  const json& changes = Member(params, "contentChanges");
-  if (!changes.is_array() || changes.empty()) return;
-  document->second.SetText(FromUtf8(Member(changes.back(), "text").get<std::string>()));
-  published_.erase(uri);
-  PublishDiagnostics(uri, document->second);
+  Open(uri, params.contentChanges.back().text, params.textDocument.version);
 }
 
-void Server::DidSave(const json& params) {
-  const std::string uri = UriOf(params);
+void Server::DidSave(const DidSaveTextDocumentParams& params) {
+  const std::string& uri = params.textDocument.uri;
   const auto document = documents_.find(uri);
   if (document == documents_.end()) return;
-  if (params.contains("text")) {
-    std::u16string text = FromUtf8(params.at("text").get<std::string>());
-    if (text != document->second.Text()) {
-      document->second.SetText(std::move(text));
-      published_.erase(uri);
-    }
+  if (params.text && FromUtf8(*params.text) != document->second->Text()) {
+    Open(uri, *params.text, std::nullopt);
+  } else {
+    PublishDiagnostics(uri, *document->second);
   }
-  PublishDiagnostics(uri, document->second);
 }
 
-void Server::DidClose(const json& params) {
-  const std::string uri = UriOf(params);
-  published_.erase(uri);
+void Server::DidClose(const DidCloseTextDocumentParams& params) {
+  const std::string& uri = params.textDocument.uri;
   if (documents_.erase(uri) == 0) return;
-  send_({{"jsonrpc", "2.0"},
-         {"method", "textDocument/publishDiagnostics"},
-         {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
+  Notify("textDocument/publishDiagnostics", PublishDiagnosticsParams{uri, {}});
 }
 
-void Server::PublishDiagnostics(const std::string& uri, const Document& document) {
-  json& diagnostics = published_[uri];
-  if (diagnostics.is_null()) diagnostics = Diagnostics(document);
-  send_({{"jsonrpc", "2.0"},
-         {"method", "textDocument/publishDiagnostics"},
-         {"params", {{"uri", uri}, {"diagnostics", diagnostics}}}});
+// A save without a change sends the diagnostics again without reading the
+// module again.
+void Server::PublishDiagnostics(const std::string& uri, Document& document) {
+  if (!document.diagnostics) document.diagnostics = Diagnostics(document);
+  Notify("textDocument/publishDiagnostics", PublishDiagnosticsParams{uri, *document.diagnostics});
 }
 
-json Server::Diagnostics(const Document& document) {
-  json diagnostics = json::array();
+std::vector<Diagnostic> Server::Diagnostics(Document& document) {
+  std::vector<Diagnostic> diagnostics;
   try {
-    const ModuleFile file = document.Parse();
-    const std::vector<std::int64_t> documentLines = Document::DocumentLinesOfModuleLines(file);
-    auto& module = *file.Module();
+    auto& module = *document.Module().Module();
+    const std::vector<std::int64_t>& documentLines = document.DocumentLines();
     for (const LintFinding& finding : LintModule(module)) {
-      const std::string rule(LintRuleName(finding.rule));
       if (finding.line < 1 || finding.line > module.CountOfLines()) continue;
       const auto length = static_cast<std::int64_t>(module.LineText(finding.line).size());
       const std::int64_t column = std::clamp<std::int64_t>(finding.column - 1, 0, length);
-      diagnostics.push_back({{"range", Range(documentLines[finding.line], column, length)},
-                             {"severity", Informs(rule) ? kSeverityInformation : kSeverityWarning},
-                             {"code", rule},
-                             {"source", "tamvo"},
-                             {"message", ToUtf8(finding.message)}});
+      Diagnostic& diagnostic = diagnostics.emplace_back();
+      diagnostic.range = RangeOnLine(document, documentLines[finding.line], column, length);
+      diagnostic.severity =
+          LintRuleInforms(finding.rule) ? DiagnosticSeverity::Information : DiagnosticSeverity::Warning;
+      diagnostic.code = std::string(LintRuleName(finding.rule));
+      diagnostic.source = std::string(kDiagnosticSource);
+      diagnostic.message = ToUtf8(finding.message);
     }
   } catch (const Failure& failure) {
     // Text that is no module yet (a BEGIN block still without its END):
     // the reason shows where the editor shows problems.
-    diagnostics.push_back({{"range", Range(0, 0, 0)},
-                           {"severity", kSeverityError},
-                           {"source", "tamvo"},
-                           {"message", ToUtf8(failure.Description())}});
+    Diagnostic& diagnostic = diagnostics.emplace_back();
+    diagnostic.range = RangeOnLine(document, 0, 0, 0);
+    diagnostic.severity = DiagnosticSeverity::Error;
+    diagnostic.source = std::string(kDiagnosticSource);
+    diagnostic.message = ToUtf8(failure.Description());
   }
   return diagnostics;
 }
 
-json Server::CodeActions(const json& params) {
-  const auto document = documents_.find(UriOf(params));
-  if (document == documents_.end()) return json::array();
-  const std::u16string author =
-      author_ ? *author_ : settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
+std::u16string Server::Author() {
+  return author_ ? *author_ : settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
+}
+
+std::vector<CodeAction> Server::CodeActions(const CodeActionParams& params) {
+  const auto document = documents_.find(params.textDocument.uri);
+  if (document == documents_.end()) return {};
+  const std::u16string author = Author();
   ActionServices services{events_, settings_, author, log_};
   try {
-    return lsp::CodeActions(document->second, params, services);
+    return lsp::CodeActions(*document->second, params, services, resolvesEdits_);
   } catch (const Failure& failure) {
     log_ << "tamvo lsp: no code actions: " << ToUtf8(failure.Description()) << '\n';
-    return json::array();
+    return {};
+  }
+}
+
+// An action offered for a text the editor no longer has is answered with
+// ContentModified: clients take it as the sign to drop the action (Visual
+// Studio Code says nothing, Neovim shows the message), where an action
+// without an edit would leave the user wondering why nothing happened.
+CodeAction Server::ResolveCodeAction(const CodeAction& action) {
+  if (!action.data) throw InvalidValue("data", "missing");
+  const auto document = documents_.find(action.data->uri);
+  if (document == documents_.end() || document->second->Version() != action.data->version) {
+    throw ResponseError(kContentModified, "the document changed since the action was offered");
+  }
+  const std::u16string author = Author();
+  ActionServices services{events_, settings_, author, log_};
+  try {
+    return lsp::ResolveCodeAction(*document->second, action, services);
+  } catch (const Failure& failure) {
+    throw ResponseError(kRequestFailed, ToUtf8(failure.Description()));
   }
 }
 

@@ -6,14 +6,17 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands/services.h"
 #include "engine/event_table.h"
 #include "lsp/document.h"
+#include "lsp/protocol.h"
 
 namespace tamvo::lsp {
 
@@ -22,6 +25,8 @@ inline constexpr int kInvalidRequest = -32600;
 inline constexpr int kMethodNotFound = -32601;
 inline constexpr int kInvalidParams = -32602;
 inline constexpr int kServerNotInitialized = -32002;
+inline constexpr int kRequestFailed = -32803;
+inline constexpr int kContentModified = -32801;
 
 class Server {
  public:
@@ -38,28 +43,46 @@ class Server {
   int ExitCode() const { return shutdown_ ? 0 : 1; }
 
  private:
+  using RequestHandler = std::function<nlohmann::json(Server&, const nlohmann::json& params)>;
+  using NotificationHandler = std::function<void(Server&, const nlohmann::json& params)>;
+  // The methods the server serves, each with its handler, which reads the
+  // params as its own type: params that are not throw InvalidValue.
+  static const std::map<std::string, RequestHandler>& Requests();
+  static const std::map<std::string, NotificationHandler>& Notifications();
+
   void Dispatch(const std::string& method, const nlohmann::json& params, const nlohmann::json* id);
-  nlohmann::json Initialize(const nlohmann::json& params);
-  void DidOpen(const nlohmann::json& params);
-  void DidChange(const nlohmann::json& params);
-  void DidSave(const nlohmann::json& params);
-  void DidClose(const nlohmann::json& params);
-  nlohmann::json CodeActions(const nlohmann::json& params);
-  void PublishDiagnostics(const std::string& uri, const Document& document);
-  nlohmann::json Diagnostics(const Document& document);
+  nlohmann::json Call(const std::string& method, const nlohmann::json& params);
+
+  nlohmann::json Initialize(const InitializeParams& params);
+  nlohmann::json Shutdown();
+  std::vector<CodeAction> CodeActions(const CodeActionParams& params);
+  CodeAction ResolveCodeAction(const CodeAction& action);
+  void DidOpen(const DidOpenTextDocumentParams& params);
+  void DidChange(const DidChangeTextDocumentParams& params);
+  void DidSave(const DidSaveTextDocumentParams& params);
+  void DidClose(const DidCloseTextDocumentParams& params);
+
+  // The document of a text the editor sent; version: the editor's, or one
+  // past the last.
+  void Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version);
+  void PublishDiagnostics(const std::string& uri, Document& document);
+  std::vector<Diagnostic> Diagnostics(Document& document);
+  std::u16string Author();
 
   void Respond(const nlohmann::json& id, nlohmann::json result);
   void RespondError(const nlohmann::json& id, int code, const std::string& message);
+  void Notify(const char* method, nlohmann::json params);
 
   Settings& settings_;
   Send send_;
   std::ostream& log_;
   EventTable events_;
   std::optional<std::u16string> author_;
-  std::map<std::string, Document> documents_;
-  // The diagnostics last published for a document's text as it is: a save
-  // without a change sends them again without reading the module again.
-  std::map<std::string, nlohmann::json> published_;
+  // Each document as its latest text.
+  std::map<std::string, std::unique_ptr<Document>> documents_;
+  // Whether the client resolves the edits of code actions: then they go
+  // out without, and codeAction/resolve makes the one picked.
+  bool resolvesEdits_ = false;
   bool initialized_ = false;
   bool shutdown_ = false;
   bool exited_ = false;

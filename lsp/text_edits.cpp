@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/text.h"
+
 namespace tamvo::lsp {
 
 namespace {
@@ -72,27 +74,18 @@ Position StartOf(const Lines& lines, std::size_t index) {
 
 std::vector<std::u16string_view> LinesWithEnds(std::u16string_view text) {
   std::vector<std::u16string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\r' && text[i] != u'\n') continue;
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    lines.push_back(text.substr(start, i + 1 - start));
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
+  ForEachLine(text, [&](std::u16string_view line, std::u16string_view end) {
+    // Nothing after a final line end: a document ends there.
+    if (!line.empty() || !end.empty()) lines.emplace_back(line.data(), line.size() + end.size());
+    return true;
+  });
   return lines;
 }
 
 std::vector<TextEdit> LineEdits(std::u16string_view before, std::u16string_view after) {
   const Lines a = LinesWithEnds(before);
   const Lines b = LinesWithEnds(after);
-  std::size_t head = 0;
-  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head &&
-         a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
-    ++tail;
-  }
+  const auto [head, tail] = CommonEndsOf(a, b);
   const std::size_t n = a.size() - head - tail;
   const std::size_t m = b.size() - head - tail;
   std::vector<bool> keptA(n, false);
@@ -121,12 +114,12 @@ std::vector<TextEdit> LineEdits(std::u16string_view before, std::u16string_view 
 
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits) {
   const Lines lines = LinesWithEnds(text);
+  std::vector<std::size_t> lineStarts{0};
+  for (const auto line : lines) lineStarts.push_back(lineStarts.back() + line.size());
   auto offsetOf = [&](const Position& p) {
-    std::size_t offset = 0;
-    for (std::int64_t l = 0; l < p.line && l < static_cast<std::int64_t>(lines.size()); ++l) {
-      offset += lines[l].size();
-    }
-    return std::min(offset + static_cast<std::size_t>(p.character), text.size());
+    const auto line = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(p.line, 0, static_cast<std::int64_t>(lines.size())));
+    return std::min(lineStarts[line] + static_cast<std::size_t>(p.character), text.size());
   };
   std::u16string result;
   std::size_t done = 0;

@@ -30,8 +30,7 @@ std::vector<std::u16string_view> LinesWithEnds(std::u16string_view text);
 // cheap, one edit replaces the lines between their common start and end.
 std::vector<TextEdit> LineEdits(std::u16string_view before, std::u16string_view after);
 
-// Applies edits given in document order that don't overlap; for tests and
-// for checking what the server sends.
+// Applies edits given in document order that don't overlap.
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits);
 
 }  // namespace tamvo::lsp

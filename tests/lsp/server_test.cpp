@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "commands/commands.h"
+#include "engine/text.h"
+#include "lsp/code_actions.h"
+#include "lsp/text_edits.h"
 #include "tests/commands/fakes.h"
 
 namespace tamvo::lsp {
@@ -49,6 +53,15 @@ TEST(Server, AnswersEachRequestOnceAndOnlyRequests) {
         R"({"jsonrpc":"2.0","method":"textDocument/didClose","params":{"textDocument":{"uri":"file:///m/mdlA.bas"}}})",
         R"({"jsonrpc":"2.0","method":"textDocument/didClose","params":{"textDocument":{"uri":"file:///m/mdlA.bas"}}})"},
        {{1, 0}, {"textDocument/publishDiagnostics", 0}, {"textDocument/publishDiagnostics", 0}}},
+      {"optional members left out or null",
+       {kInitialize,
+        R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
+        R"j({"uri":"file:///m/mdlA.bas","text":"Sub A()\r\nEnd Sub\r\n"}}})j",
+        R"({"jsonrpc":"2.0","method":"textDocument/didSave","params":{"textDocument":{"uri":"file:///m/mdlA.bas"}}})",
+        R"({"jsonrpc":"2.0","id":2,"method":"textDocument/codeAction","params":{"textDocument":{"uri":"file:///m/mdlA.bas"},)"
+        R"("range":{"start":{"line":0,"character":0},"end":{"line":0,"character":0}},)"
+        R"("context":{"diagnostics":[],"only":null}}})"},
+       {{1, 0}, {"textDocument/publishDiagnostics", 0}, {"textDocument/publishDiagnostics", 0}, {2, 0}}},
       {"not a module",
        {kInitialize,
         R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
@@ -74,6 +87,52 @@ TEST(Server, AnswersEachRequestOnceAndOnlyRequests) {
     for (const auto& body : c.in) server.Handle(body);
     EXPECT_EQ(out, c.out);
     EXPECT_FALSE(server.Exited());
+  }
+}
+
+TEST(Server, MalformedParamsAreInvalidAndNameTheMember) {
+  const json position = {{"line", 0}, {"character", 0}};
+  const json range = {{"start", position}, {"end", position}};
+  const json document = {{"uri", "file:///m/mdlA.bas"}};
+  const json diagnostic = {{"range", range}, {"message", "m"}};
+  const struct {
+    const char* method;
+    json params;
+    const char* problem;
+  } cases[] = {
+      {"textDocument/codeAction",
+       {{"textDocument", document},
+        {"range", {{"start", {{"line", "one"}, {"character", 0}}}, {"end", position}}},
+        {"context", {{"diagnostics", json::array()}}}},
+       "range.start.line: expected an integer"},
+      {"textDocument/codeAction",
+       {{"textDocument", document},
+        {"range", range},
+        {"context", {{"diagnostics", {diagnostic, {{"range", range}}}}}}},
+       "context.diagnostics[1].message: missing"},
+      {"textDocument/codeAction",
+       {{"textDocument", document},
+        {"range", range},
+        {"context", {{"diagnostics", json::array()}, {"only", "quickfix"}}}},
+       "context.only: expected an array"},
+      {"textDocument/codeAction", {{"textDocument", document}, {"range", range}}, "context: missing"},
+      {"textDocument/codeAction", json::array(), "params: expected an object"},
+      {"initialize",
+       {{"initializationOptions", {{"author", 5}}}},
+       "initializationOptions.author: expected a string"},
+      {"codeAction/resolve", {{"title", "Insert doc comment"}}, "data: missing"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.problem);
+    test::FakeSettings settings;
+    std::ostringstream log;
+    json error;
+    Server server(
+        settings, [&](const json& message) { error = message.value("error", json()); }, log);
+    if (c.method != std::string_view("initialize")) server.Handle(kInitialize);
+    server.Handle(json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", c.method}, {"params", c.params}}.dump());
+    EXPECT_EQ(error,
+              json({{"code", kInvalidParams}, {"message", std::string("invalid params: ") + c.problem}}));
   }
 }
 
@@ -104,6 +163,309 @@ TEST(Server, TextThatIsNoModuleShowsWhy) {
   const json& diagnostics = published.at("params").at("diagnostics");
   ASSERT_EQ(diagnostics.size(), 1u);
   EXPECT_EQ(diagnostics[0].at("severity"), 1);
+}
+
+// A server with one module open, and what it last published for it.
+class OpenModule {
+ public:
+  static constexpr const char* kUri = "file:///m/mdlA.bas";
+
+  // resolving: the client resolves the edits of code actions.
+  explicit OpenModule(const std::u16string& text, bool resolving = false)
+      : server_(
+            settings_,
+            [this](const json& message) {
+              if (message.contains("method")) diagnostics = message.at("params").at("diagnostics");
+              if (!message.contains("method")) response_ = message;
+            },
+            log_) {
+    const json capabilities = {
+        {"textDocument", {{"codeAction", {{"resolveSupport", {{"properties", {"edit"}}}}}}}}};
+    initialized = Request("initialize", {{"capabilities", resolving ? capabilities : json::object()}});
+    Notify("textDocument/didOpen",
+           {{"textDocument", {{"uri", kUri}, {"languageId", "vb"}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  }
+
+  void Change(const std::u16string& text, std::int64_t version) {
+    Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", version}}},
+                                      {"contentChanges", {{{"text", ToUtf8(text)}}}}});
+  }
+
+  void Notify(const char* method, const json& params) {
+    server_.Handle(json{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}}.dump());
+  }
+
+  json Actions(std::int64_t line, const json& diagnosticsHeld, const char* only) {
+    return Request("textDocument/codeAction",
+                   {{"textDocument", {{"uri", kUri}}},
+                    {"range",
+                     {{"start", {{"line", line}, {"character", 0}}},
+                      {"end", {{"line", line}, {"character", 0}}}}},
+                    {"context", {{"diagnostics", diagnosticsHeld}, {"only", {only}}}}})
+        .at("result");
+  }
+
+  // The response: its result or its error.
+  json Request(const char* method, const json& params) {
+    server_.Handle(json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", method}, {"params", params}}.dump());
+    return response_;
+  }
+
+  json diagnostics;
+  json initialized;
+
+ private:
+  test::FakeSettings settings_;
+  std::ostringstream log_;
+  Server server_;
+  json response_;
+};
+
+// The text an action's edit makes of text.
+std::u16string Applied(const std::u16string& text, const json& action) {
+  std::vector<TextEdit> edits;
+  for (const auto& edit : action.at("edit").at("changes").at("file:///m/mdlA.bas")) {
+    const json& range = edit.at("range");
+    edits.push_back({{range.at("start").at("line"), range.at("start").at("character")},
+                     {range.at("end").at("line"), range.at("end").at("character")},
+                     FromUtf8(edit.at("newText").get<std::string>())});
+  }
+  return ApplyEdits(text, edits);
+}
+
+TEST(Server, QuickFixesTellTwoProceduresOfOneNameApart) {
+  const std::u16string text =
+      u"#If VBA7 Then\nSub F(ByVal p As LongPtr)\nEnd Sub\n#Else\nSub F(ByVal p As Long)\nEnd Sub\n#End If\n";
+  OpenModule module(text);
+  ASSERT_EQ(module.diagnostics.size(), 2u);
+  const json actions = module.Actions(0, module.diagnostics, "quickfix");
+  ASSERT_EQ(actions.size(), 2u);
+  const std::u16string block = u"\n'/**\n' * .\n' * @param p\n' */\n";
+  const std::u16string fixed[] = {
+      u"#If VBA7 Then\n" + block +
+          u"Sub F(ByVal p As LongPtr)\nEnd Sub\n#Else\nSub F(ByVal p As Long)\nEnd Sub\n#End If\n",
+      u"#If VBA7 Then\nSub F(ByVal p As LongPtr)\nEnd Sub\n#Else\n" + block +
+          u"Sub F(ByVal p As Long)\nEnd Sub\n#End If\n",
+  };
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(actions[i].at("diagnostics"), json::array({module.diagnostics[i]}));
+    EXPECT_EQ(ToUtf8(Applied(text, actions[i])), ToUtf8(fixed[i]));
+  }
+}
+
+TEST(Server, ByteOrderMarkInTheTextStaysFirst) {
+  const std::u16string text = u"\uFEFFSub A()\nEnd Sub\n";
+  OpenModule module(text);
+  ASSERT_EQ(module.diagnostics.size(), 1u);
+  EXPECT_EQ(module.diagnostics[0].at("code"), "missing-doc");
+  EXPECT_EQ(module.diagnostics[0].at("range").at("start").at("character"), 1);
+  const auto fixes = module.Actions(0, module.diagnostics, "quickfix");
+  ASSERT_EQ(fixes.size(), 1u);
+  EXPECT_EQ(ToUtf8(Applied(text, fixes[0])), ToUtf8(u"\uFEFF\n'/**\n' * .\n' */\nSub A()\nEnd Sub\n"));
+  for (const auto& action : module.Actions(0, json::array(), "source")) {
+    if (action.at("title") != kInsertModuleHeader) continue;
+    const std::u16string headed = Applied(text, action);
+    EXPECT_TRUE(headed.starts_with(u"\uFEFF'/**\n")) << ToUtf8(headed);
+    EXPECT_TRUE(headed.ends_with(u"' */\nSub A()\nEnd Sub\n")) << ToUtf8(headed);
+    return;
+  }
+  ADD_FAILURE() << "no " << kInsertModuleHeader;
+}
+
+// The titles of the actions offered.
+std::vector<std::string> Titles(const json& actions) {
+  std::vector<std::string> titles;
+  for (const auto& action : actions) titles.push_back(action.at("title"));
+  return titles;
+}
+
+const std::u16string kOwnHeader = ComposeModuleHeader(u"mdlA", u"") + u"\r\n";
+
+struct OfferCase {
+  const char* name;
+  std::u16string text;
+  std::int64_t line;  // the cursor's
+  std::vector<std::string> atCursor;
+  std::vector<std::string> forModule;
+  // Words a person wrote, which every offered action keeps.
+  std::vector<std::u16string> words;
+};
+
+TEST(Server, OffersNoActionThatRemovesWhatAPersonWrote) {
+  const std::string insert(kInsertDocComment), update(kUpdateDocComment), remove(kDeleteDocComment);
+  const std::string every(kDocumentEveryProcedure), insertHeader(kInsertModuleHeader),
+      updateHeader(kUpdateModuleHeader), deleteHeader(kDeleteModuleHeader);
+  const OfferCase cases[] = {
+      {"nothing above",
+       u"Option Explicit\nSub S()\nEnd Sub\n",
+       1,
+       {insert, update},
+       {every, insertHeader, updateHeader},
+       {}},
+      {"blank lines only",
+       u"Option Explicit\nSub A()\nEnd Sub\n\n\nSub S()\nEnd Sub\n",
+       5,
+       {insert, update},
+       {every, insertHeader, updateHeader},
+       {}},
+      {"an annotation only",
+       u"Option Explicit\n'@Ignore ProcedureNotUsed\nSub S()\nEnd Sub\n",
+       2,
+       {insert, update},
+       {every, insertHeader, updateHeader},
+       {u"'@Ignore ProcedureNotUsed"}},
+      {"a bare block",
+       u"Option Explicit\n\n'/**\n' * .\n' * @param a\n' */\nSub S(a)\nEnd Sub\n",
+       6,
+       {remove},
+       {insertHeader, updateHeader},
+       {}},
+      {"a bare block of an older declaration",
+       u"Option Explicit\n\n'/**\n' * .\n' * @param old\n' */\nSub S(a)\nEnd Sub\n",
+       6,
+       {update, remove},
+       {every, insertHeader, updateHeader},
+       {}},
+      {"a hand-written comment",
+       u"Option Explicit\n' Adds one.\nFunction Inc(ByVal a As Long) As Long\nEnd Function\n",
+       2,
+       {update},
+       {every, insertHeader, updateHeader},
+       {u"Adds one."}},
+      {"a block with words",
+       u"Option Explicit\n\n'/**\n' * Shows it.\n' * @param old\n' */\nSub S(a)\nEnd Sub\n",
+       6,
+       {update},
+       {every, insertHeader, updateHeader},
+       {u"Shows it."}},
+      {"another style",
+       u"Option Explicit\n' @param a the count\nSub S(a)\nEnd Sub\n",
+       2,
+       {update},
+       {every, insertHeader, updateHeader},
+       {u"the count"}},
+      {"a licence at the top",
+       u"' Copyright 2024 Somebody\nOption Explicit\nSub S()\nEnd Sub\n",
+       2,
+       {insert, update},
+       {every, updateHeader},
+       {u"Copyright 2024 Somebody"}},
+      {"a licence above the first procedure",
+       u"' Copyright 2024 Somebody\n\nSub S()\nEnd Sub\n",
+       2,
+       {update},
+       {every, updateHeader},
+       {u"Copyright 2024 Somebody"}},
+      {"a header of insert's",
+       kOwnHeader + u"Option Explicit\nSub S()\nEnd Sub\n",
+       8,
+       {insert, update},
+       {every, deleteHeader},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenModule module(c.text);
+    const json atCursor = module.Actions(c.line, json::array(), "refactor.rewrite");
+    const json forModule = module.Actions(c.line, json::array(), "source");
+    EXPECT_EQ(Titles(atCursor), c.atCursor);
+    EXPECT_EQ(Titles(forModule), c.forModule);
+    for (const json* actions : {&atCursor, &forModule}) {
+      for (const auto& action : *actions) {
+        const std::u16string after = Applied(c.text, action);
+        for (const auto& word : c.words) {
+          EXPECT_NE(after.find(word), std::u16string::npos) << action.at("title") << ":\n" << ToUtf8(after);
+        }
+      }
+    }
+  }
+}
+
+struct AdoptionCase {
+  const char* name;
+  std::u16string text;
+  std::string_view title;
+  const char* kind;
+  std::u16string words;
+};
+
+TEST(Server, UpdateActionsMoveACommentsWordsIntoTheBlock) {
+  const AdoptionCase cases[] = {
+      {"every procedure",
+       u"Option Explicit\n' Adds one.\nFunction Inc(ByVal a As Long) As Long\nEnd Function\n",
+       kDocumentEveryProcedure, "source", u"Adds one."},
+      {"the fix for another style", u"Option Explicit\n' @param a the count\nSub S(a)\nEnd Sub\n",
+       kUpdateDocComment, "quickfix", u"the count"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenModule module(c.text);
+    const json actions = module.Actions(1, module.diagnostics, c.kind);
+    const auto action =
+        std::find_if(actions.begin(), actions.end(), [&](const json& a) { return a.at("title") == c.title; });
+    ASSERT_NE(action, actions.end()) << actions.dump();
+    const std::u16string after = Applied(c.text, *action);
+    const std::size_t open = after.find(u"'/**\n");
+    const std::size_t words = after.find(c.words);
+    const std::size_t close = after.find(u"' */\n");
+    EXPECT_TRUE(open < words && words < close) << ToUtf8(after);
+  }
+}
+
+TEST(Server, AResolvingClientGetsEachEditWhenItAsksAsOthersGetItWithTheAction) {
+  const struct {
+    const char* name;
+    std::u16string text;
+    std::int64_t line;  // the cursor's
+  } cases[] = {
+      {"hidden lines, CR LF, no final line end",
+       u"VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\nAttribute VB_Name = \"mdlA\"\r\nOption "
+       u"Explicit\r\n"
+       u"' Adds one.\r\nFunction Inc(ByVal a As Long) As Long\r\nAttribute Inc.VB_Description = \"x\"\r\n"
+       u"End Function\r\n\r\n'/**\r\n' * Shows it.\r\n' * @param old\r\n' */\r\nSub S(a)\r\nEnd Sub",
+       7},
+      {"a header of insert's, LF", kOwnHeader + u"Option Explicit\nSub S()\nEnd Sub\n", 8},
+      {"CR", u"Option Explicit\r' @param a the count\rSub S(a)\rEnd Sub\r", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenModule whole(c.text);
+    OpenModule resolving(c.text, true);
+    const json& provider = resolving.initialized.at("result").at("capabilities").at("codeActionProvider");
+    EXPECT_EQ(provider.at("resolveProvider"), true);
+    EXPECT_FALSE(whole.initialized.at("result")
+                     .at("capabilities")
+                     .at("codeActionProvider")
+                     .contains("resolveProvider"));
+    for (const char* only : {"quickfix", "refactor.rewrite", "source"}) {
+      SCOPED_TRACE(only);
+      const json withEdits = whole.Actions(c.line, whole.diagnostics, only);
+      const json offered = resolving.Actions(c.line, resolving.diagnostics, only);
+      EXPECT_FALSE(withEdits.empty());
+      ASSERT_EQ(Titles(offered), Titles(withEdits));
+      for (std::size_t i = 0; i < offered.size(); ++i) {
+        EXPECT_FALSE(offered[i].contains("edit")) << offered[i];
+        const json resolved = resolving.Request("codeAction/resolve", offered[i]).at("result");
+        EXPECT_EQ(resolved.at("title"), offered[i].at("title"));
+        EXPECT_EQ(resolved.value("diagnostics", json()), withEdits[i].value("diagnostics", json()));
+        EXPECT_EQ(ToUtf8(Applied(c.text, resolved)), ToUtf8(Applied(c.text, withEdits[i])));
+      }
+    }
+  }
+}
+
+TEST(Server, AnActionOfAnotherTextIsNotResolved) {
+  const std::u16string text = u"Sub A()\nEnd Sub\n";
+  OpenModule module(text, true);
+  const json offered = module.Actions(0, json::array(), "refactor.rewrite");
+  ASSERT_FALSE(offered.empty());
+  module.Change(u"Option Explicit\n" + text, 2);
+  EXPECT_EQ(module.Request("codeAction/resolve", offered[0]).at("error").at("code"), kContentModified);
+  const json current = module.Actions(1, json::array(), "refactor.rewrite");
+  ASSERT_FALSE(current.empty());
+  EXPECT_TRUE(module.Request("codeAction/resolve", current[0]).contains("result"));
+  module.Notify("textDocument/didClose", {{"textDocument", {{"uri", OpenModule::kUri}}}});
+  EXPECT_EQ(module.Request("codeAction/resolve", current[0]).at("error").at("code"), kContentModified);
 }
 
 }  // namespace

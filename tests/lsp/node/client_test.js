@@ -1,7 +1,8 @@
 'use strict';
 // Drives `tamvo lsp` through the protocol library that editor clients are
 // built on, and checks every code action's edit against what the command
-// line writes for the same file.
+// line writes for the same file: with the edit in the action, and resolved
+// when picked, as Visual Studio Code's client asks for it.
 //   node client_test.js TAMVO
 const assert = require('node:assert/strict');
 const { spawn, spawnSync } = require('node:child_process');
@@ -17,7 +18,8 @@ const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tamvo-lsp-node-'));
 const env = { ...process.env, XDG_CONFIG_HOME: path.join(work, 'config') };
 
 // UTF-8 with Japanese text, CR LF line ends, a hidden header, a comment at
-// the top, a procedure with a comment of its own and one with a stale tag.
+// the top, a procedure with a comment of its own and one with a block with
+// words and a stale tag.
 const kModule = [
   'VERSION 1.0 CLASS', 'BEGIN', '  MultiUse = -1  \'True', 'END',
   'Attribute VB_Name = "clsSample"', 'Attribute VB_Exposed = False',
@@ -67,8 +69,13 @@ function assertFramed(bytes) {
   return bodies;
 }
 
+// What a client that resolves edits says of itself in initialize.
+const kResolvingClient =
+    { textDocument: { codeAction: { dataSupport: true, resolveSupport: { properties: ['edit'] } } } };
+
 class Session {
-  constructor() {
+  constructor(capabilities = {}) {
+    this.capabilities = capabilities;
     this.child = spawn(tamvo, ['lsp'], { env, stdio: ['pipe', 'pipe', 'pipe'] });
     this.stdout = [];
     this.stderr = '';
@@ -90,7 +97,9 @@ class Session {
 
   async initialize(initializationOptions) {
     const result = await this.connection.sendRequest('initialize',
-        { processId: process.pid, rootUri: null, capabilities: {}, initializationOptions });
+        { processId: process.pid, rootUri: null, capabilities: this.capabilities, initializationOptions });
+    // As clients do: resolve an action's edit where the server offers to.
+    this.resolving = Boolean(result.capabilities.codeActionProvider.resolveProvider);
     await this.connection.sendNotification('initialized', {});
     return result;
   }
@@ -112,11 +121,19 @@ class Session {
     });
   }
 
-  // The document with the action's edit applied.
-  async apply(document, line, title, diagnostics = [], kind = undefined) {
+  // The action of that title, with its edit: a resolving client's comes
+  // without and is resolved.
+  async action(document, line, title, diagnostics = [], kind = undefined) {
     const actions = await this.actions(document, line, diagnostics);
     const action = actions.find((a) => a.title === title && (!kind || a.kind === kind));
     assert.ok(action, `no "${title}" at line ${line}: ${actions.map((a) => a.title)}`);
+    assert.equal(!action.edit, this.resolving, `"${title}" ${action.edit ? 'has' : 'lacks'} its edit`);
+    return this.resolving ? this.connection.sendRequest('codeAction/resolve', action) : action;
+  }
+
+  // The document with the action's edit applied.
+  async apply(document, line, title, diagnostics = [], kind = undefined) {
+    const action = await this.action(document, line, title, diagnostics, kind);
     const edits = action.edit.changes[document.uri];
     for (const edit of edits) {
       assert.equal(edit.range.start.character, 0, 'edits replace whole lines');
@@ -139,12 +156,19 @@ async function main() {
   const uri = 'file://' + file;
   const document = TextDocument.create(uri, 'vb', 1, kModule);
 
-  // The life cycle, the documents, every action.
+  // The life cycle, the documents, every action; each action also from a
+  // client that resolves edits.
   const session = new Session();
   const init = await session.initialize({ author: 'Node Author' });
   assert.equal(init.capabilities.textDocumentSync.change, 1);
   assert.ok(init.capabilities.codeActionProvider);
+  assert.equal(init.capabilities.codeActionProvider.resolveProvider, undefined);
+  const resolving = new Session(kResolvingClient);
+  const resolvingInit = await resolving.initialize({ author: 'Node Author' });
+  assert.equal(resolvingInit.capabilities.codeActionProvider.resolveProvider, true);
+  const sessions = [session, resolving];
   const diagnostics = await session.open(document);
+  await resolving.open(document);
   // Where lint points, in UTF-16 code units: 𠮷 is two of them.
   const found = (code) => diagnostics.filter((d) => d.code === code);
   const lines = kModule.split('\r\n');
@@ -156,25 +180,51 @@ async function main() {
   assert.deepEqual(found('param-stale')[0].range,
                    { start: { line: 16, character: 4 }, end: { line: 16, character: lines[16].length } });
 
+  // Every comment here is a person's: only update, which keeps their words, is offered.
   const cases = [
-    [kFunctionLine, 'Insert doc comment', ['insert-proc', '--line', String(kFunctionLine + 1)]],
-    [kFunctionLine + 2, 'Delete doc comment', ['delete-proc', '--line', String(kFunctionLine + 1)]],
-    [kSubLine, 'Insert doc comment', ['insert-proc', '--line', String(kSubLine + 1)]],
-    [kSubLine, 'Delete doc comment', ['delete-proc', '--line', String(kSubLine + 1)]],
-    [0, 'Insert module header', ['insert-header', '--author', 'Node Author']],
-    [0, 'Delete module header', ['delete-header']],
+    [kFunctionLine + 2, 'Update doc comment', ['update-proc', '--line', String(kFunctionLine + 1)]],
     [kSubLine, 'Update doc comment', ['update-proc', '--line', String(kSubLine + 1)]],
     [0, 'Document every procedure', ['update-all']],
     [0, 'Update module header', ['update-header', '--author', 'Node Author']],
   ];
-  for (const [line, title, args] of cases) {
-    assert.equal(await session.apply(document, line, title), cli(args, file), title);
+  for (const each of sessions) {
+    for (const [line, title, args] of cases) {
+      assert.equal(await each.apply(document, line, title), cli(args, file), title);
+    }
   }
-  // The quick fixes, tied to the findings of their procedure.
-  for (const [line, onLine] of [[kFunctionLine, [kFunctionLine]], [kSubLine, [16, kSubLine]]]) {
-    const tied = diagnostics.filter((d) => onLine.includes(d.range.start.line));
-    assert.equal(await session.apply(document, line, 'Update doc comment', tied, 'quickfix'),
-                 cli(['update-proc', '--line', String(line + 1)], file));
+  for (const line of [0, kFunctionLine, kSubLine]) {
+    const titles = (await session.actions(document, line)).map((a) => a.title);
+    assert.ok(!titles.some((t) => t.startsWith('Insert') || t.startsWith('Delete')), `line ${line}: ${titles}`);
+  }
+
+  // Insert and delete where nothing of a person's is in the way: a header
+  // and a block of insert's own, a procedure with nothing above it.
+  const bareFile = writeModule('mdlBare.bas', cli(['insert-header', '--author', 'Old Author'], writeModule(
+      'mdlBare.bas', ['Attribute VB_Name = "mdlBare"', 'Option Explicit', '',
+                      '\'/**', '\' * .', '\' * @param a', '\' */', 'Sub WithBlock(ByVal a As Long)', 'End Sub', '',
+                      'Sub WithNothing()', 'End Sub', ''].join('\r\n'))));
+  const bare = TextDocument.create('file://' + bareFile, 'vb', 1, fs.readFileSync(bareFile, 'utf8'));
+  await session.open(bare);
+  await resolving.open(bare);
+  const bareLines = bare.getText().split('\r\n');
+  const withBlock = bareLines.indexOf('Sub WithBlock(ByVal a As Long)');
+  const withNothing = bareLines.indexOf('Sub WithNothing()');
+  const bareCases = [
+    [withBlock, 'Delete doc comment', ['delete-proc', '--line', String(withBlock + 1)]],
+    [withNothing, 'Insert doc comment', ['insert-proc', '--line', String(withNothing + 1)]],
+    [0, 'Insert module header', ['insert-header', '--author', 'Node Author']],
+    [0, 'Delete module header', ['delete-header']],
+  ];
+  for (const each of sessions) {
+    for (const [line, title, args] of bareCases) {
+      assert.equal(await each.apply(bare, line, title), cli(args, bareFile), title);
+    }
+    // The quick fixes, tied to the findings of their procedure.
+    for (const [line, onLine] of [[kFunctionLine, [kFunctionLine]], [kSubLine, [16, kSubLine]]]) {
+      const tied = diagnostics.filter((d) => onLine.includes(d.range.start.line));
+      assert.equal(await each.apply(document, line, 'Update doc comment', tied, 'quickfix'),
+                   cli(['update-proc', '--line', String(line + 1)], file));
+    }
   }
   // Off any procedure: only the module's actions.
   for (const line of [0, 7, 99]) {
@@ -182,16 +232,25 @@ async function main() {
     assert.ok(!titles.some((t) => t.endsWith('doc comment')), `line ${line}: ${titles}`);
   }
 
-  // A change republishes; the edits then follow the new text.
+  // A change republishes; the edits then follow the new text, and an action
+  // offered before it is no longer resolved.
+  const offeredBefore = (await resolving.actions(document, kFunctionLine))[0];
   const changed = TextDocument.create(uri, 'vb', 2, kModule.replace('\' 古いコメント\r\n', ''));
-  const republished = session.nextDiagnostics(uri);
-  await session.connection.sendNotification('textDocument/didChange',
-      { textDocument: { uri, version: 2 }, contentChanges: [{ text: changed.getText() }] });
-  await republished;
   const changedFile = writeModule('clsSample2.cls', changed.getText());
-  assert.equal(await session.apply(changed, kFunctionLine - 1, 'Insert doc comment'),
-               cli(['insert-proc', '--line', String(kFunctionLine)], changedFile).replace(
-                   'clsSample2', 'clsSample'));
+  for (const each of sessions) {
+    const republished = each.nextDiagnostics(uri);
+    await each.connection.sendNotification('textDocument/didChange',
+        { textDocument: { uri, version: 2 }, contentChanges: [{ text: changed.getText() }] });
+    await republished;
+    assert.equal(await each.apply(changed, kFunctionLine - 1, 'Insert doc comment'),
+                 cli(['insert-proc', '--line', String(kFunctionLine)], changedFile).replace(
+                     'clsSample2', 'clsSample'));
+  }
+  await assert.rejects(resolving.connection.sendRequest('codeAction/resolve', offeredBefore),
+                       (e) => e.code === -32801);
+  await resolving.connection.sendRequest('shutdown');
+  await resolving.connection.sendNotification('exit');
+  assert.equal((await resolving.close()).code, 0, resolving.stderr);
 
   // Malformed input: the server answers what it can and goes on.
   session.raw('Content-Length: 5\r\n\r\n{bad}');
@@ -219,7 +278,7 @@ async function main() {
   const second = new Session();
   await second.initialize(undefined);
   await second.open(document);
-  assert.equal(await second.apply(document, 0, 'Insert module header'), cli(['insert-header'], file));
+  assert.equal(await second.apply(document, 0, 'Update module header'), cli(['update-header'], file));
   // The end of input without shutdown is an exit with 1.
   assert.equal((await second.close()).code, 1);
 

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Neovim as the client: a code action applied in the editor leaves the same
-# bytes as the command line writes, for a module with LF and one with CR LF
-# line ends.
-#   bash run.sh TAMVO
+# Neovim as the client, set up with nothing but the README's init.lua: the
+# snippet gives .bas and .cls files their file type and attaches tamvo lsp
+# (found on the PATH, as a user's would be); a code action applied in the
+# editor leaves the same bytes as the command line writes, for modules with
+# LF and with CR LF line ends.
+#   bash run.sh TAMVO README
 set -euo pipefail
-tamvo=$1
+tamvo=$(realpath "$1")
+readme=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state \
+  XDG_CACHE_HOME=$work/cache PATH="$(dirname "$tamvo"):$PATH"
+mkdir -p "$XDG_CONFIG_HOME/nvim"
+python3 "$here/../../readme/recipe.py" "$readme" neovim >"$XDG_CONFIG_HOME/nvim/init.lua"
+author=$(sed -n "s/.*author = '\([^']*\)'.*/\1/p" "$XDG_CONFIG_HOME/nvim/init.lua")
+[ -n "$author" ] || { echo "nvim: the README's init.lua names no author"; exit 1; }
 
-module='Attribute VB_Name = "mdlSample"
-Option Explicit
+procedures='Option Explicit
 
 '"'"'/**
 '"'"' * 合計を返す.
@@ -21,28 +28,40 @@ Public Function Add(ByVal a As Long, ByVal b As Long) As Long
     Add = a + b '"'"' 足し算
 End Function
 '
+# A standard module, and a class module as the editor exports it (Neovim 0.7
+# takes a .cls file for Smalltalk unless told otherwise).
+bas='Attribute VB_Name = "mdlSample"
+'$procedures
+cls='VERSION 1.0 CLASS
+BEGIN
+  MultiUse = -1  '"'"'True
+END
+Attribute VB_Name = "clsSample"
+'$procedures
 
-# action, 0-based line, command, quick fix expected
+# file, line ends, action, 0-based line, quick fix expected, command...
 run() {
-  local name=$1 ends=$2 action=$3 line=$4 command=$5 quickfix=$6
-  local file=$work/$name.bas
-  if [ "$ends" = crlf ]; then printf '%s' "$module" | sed 's/$/\r/' >"$file"; else printf '%s' "$module" >"$file"; fi
-  "$tamvo" "$command" --line $((line + 1)) "$file" >"$work/$name.expected"
-  TAMVO="$tamvo" TAMVO_FILE="$file" TAMVO_LINE=$line TAMVO_ACTION="$action" TAMVO_QUICKFIX=$quickfix \
-    TAMVO_OUT="$work/$name.out" \
-    timeout 60 nvim --headless --clean -n -c "luafile $here/code_action.lua" </dev/null
+  local name=$1 ends=$2 action=$3 line=$4 quickfix=$5
+  shift 5
+  local text=$bas file=$work/$name.bas
+  case $name in *.cls) text=$cls file=$work/$name ;; esac
+  if [ "$ends" = crlf ]; then printf '%s' "$text" | sed 's/$/\r/' >"$file"; else printf '%s' "$text" >"$file"; fi
+  tamvo "$@" "$file" >"$work/$name.expected" 2>"$work/$name.err"
+  (cd "$work" && TAMVO_LINE=$line TAMVO_ACTION="$action" TAMVO_QUICKFIX=$quickfix TAMVO_OUT="$work/$name.out" \
+    timeout 30 nvim --headless -n "$file" -c "luafile $here/code_action.lua" </dev/null)
   if ! cmp "$work/$name.expected" "$work/$name.out"; then
     diff <(od -c "$work/$name.expected") <(od -c "$work/$name.out") | head -20
-    echo "nvim: $name: the buffer differs from tamvo $command"
+    echo "nvim: $name: the buffer differs from tamvo $*"
     exit 1
   fi
   if [ "$ends" = crlf ] && grep -qv $'\r$' "$work/$name.out"; then
     echo "nvim: $name: a line lost its CR"
     exit 1
   fi
-  echo "nvim: $name: $action matches tamvo $command"
+  echo "nvim: $name: $action matches tamvo $*"
 }
 
-run insert-lf lf "Insert doc comment" 7 insert-proc 0
-run quickfix-lf lf "Update doc comment" 7 update-proc 1
-run quickfix-crlf crlf "Update doc comment" 7 update-proc 1
+run update lf "Update doc comment" 7 0 update-proc --line 8
+run quickfix lf "Update doc comment" 7 1 update-proc --line 8
+run quickfix.cls crlf "Update doc comment" 11 1 update-proc --line 12
+run header.cls crlf "Insert module header" 0 0 insert-header --author "$author"
