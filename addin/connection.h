@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands/commands.h"
 #include "commands/services.h"
@@ -18,6 +19,7 @@
 namespace tamvo {
 
 inline constexpr std::u16string_view kMenuCaption = u"コメント挿入(&C)";
+inline constexpr std::u16string_view kUpdateMenuCaption = u"コメント更新(&U)";
 inline constexpr std::u16string_view kApplicationTitle = u"tamvo";
 
 // How the editor connects the add-in, its ext_ConnectMode. It may send
@@ -48,6 +50,21 @@ class CommandDialog {
   virtual void SetTop(float twips) = 0;
   virtual void ShowModeless() = 0;
   virtual void Unload() = 0;
+};
+
+// A row of the update dialog's list of findings: what it says, and the
+// module line the caret goes to when the row is chosen (0: none).
+struct FindingRow {
+  std::u16string text;
+  LineNumber line = 0;
+  bool operator==(const FindingRow&) const = default;
+};
+
+// The update dialog: placed, shown and unloaded as the command dialog is,
+// with a list of findings the connection fills.
+class UpdateDialog : public CommandDialog {
+ public:
+  virtual void ShowFindings(const std::vector<FindingRow>& rows) = 0;
 };
 
 struct WindowRect {
@@ -82,6 +99,8 @@ class HostEditor : public Vbe {
   virtual float TwipsPerPixelY() = 0;
   // A new command dialog whose buttons run commands through the connection.
   virtual std::unique_ptr<CommandDialog> NewCommandDialog(Connection& connection) = 0;
+  // A new update dialog, whose buttons and list work through the connection.
+  virtual std::unique_ptr<UpdateDialog> NewUpdateDialog(Connection& connection) = 0;
 };
 
 class Connection {
@@ -100,10 +119,27 @@ class Connection {
   // What the dialog's buttons run.
   void RunCommand(Command command);
 
+  // The update dialog, as Show does the command dialog, with the active
+  // module's findings listed afresh.
+  void ShowUpdate();
+  void UpdateMenuHandler_Click() { ShowUpdate(); }
+  // What the update dialog's buttons run: the command, then the findings
+  // listed again whether it failed or not. Throws the command's Failure.
+  void RunUpdate(Command command);
+  // Lists the active module's findings in the update dialog.
+  void RefreshFindings();
+  // The active module's findings, a row each in line order, in Japanese:
+  // "行 N: ...", or the one row "指摘はありません". The module is read with
+  // one call for all its lines, and never changed.
+  std::vector<FindingRow> FindingRows() const;
+  // Puts the caret at the start of a line of the active module.
+  void GoToLine(LineNumber line);
+
   bool FormDisplayed = false;
   const std::shared_ptr<HostEditor>& HostVbe() const { return hostVbe_; }
   const EventTable& Events() const { return events_; }
   bool HasDialog() const { return commandDialog_ != nullptr; }
+  bool HasUpdateDialog() const { return updateDialog_ != nullptr; }
   const std::shared_ptr<MenuItem>& MenuControl() const { return menuControl_; }
   // The subscription to the menu item's clicks; replacing it rewires them.
   const std::shared_ptr<EventSubscription>& MenuHandler() const { return menuHandler_; }
@@ -111,7 +147,9 @@ class Connection {
 
  private:
   HostEditor& Host() const;
-  CommandDialog& Dialog() const;
+  // Centres a dialog over the main window and shows it; a step that fails
+  // is skipped.
+  void Present(CommandDialog* dialog);
 
   Ui& ui_;
   Settings& settings_;
@@ -120,6 +158,10 @@ class Connection {
   std::shared_ptr<MenuItem> menuControl_;
   std::shared_ptr<EventSubscription> menuHandler_;
   std::unique_ptr<CommandDialog> commandDialog_;
+  // The update dialog's menu item, its clicks, and the dialog.
+  std::shared_ptr<MenuItem> updateMenuControl_;
+  std::shared_ptr<EventSubscription> updateMenuHandler_;
+  std::unique_ptr<UpdateDialog> updateDialog_;
 };
 
 }  // namespace tamvo

@@ -29,7 +29,9 @@ HRESULT Connect::put_FormDisplayed(VARIANT_BOOL value) {
 HRESULT Connect::get_MenuHandler(IDispatch** value) {
   if (value == nullptr) return E_POINTER;
   *value = nullptr;
-  if (const auto handler = menuHandler_.lock(); handler && handler->Source() != nullptr) {
+  // The subscription to the first item's clicks: the one MenuHandler names.
+  if (const auto handler = std::dynamic_pointer_cast<ClickSubscription>(connection_.MenuHandler());
+      handler && handler->Source() != nullptr) {
     *value = handler->Source();
     (*value)->AddRef();
   }
@@ -43,7 +45,6 @@ HRESULT Connect::putref_MenuHandler(IDispatch* value) {
       handler = std::make_shared<ClickSubscription>(value, [this] { connection_.MenuHandler_Click(); });
     }
     connection_.SetMenuHandler(handler);
-    menuHandler_ = handler;
   });
 }
 
@@ -71,8 +72,7 @@ HRESULT Connect::OnConnection(IDispatch* Application, ext_ConnectMode mode, IDis
     connection_.OnConnection(
         [this, application]() -> std::shared_ptr<HostEditor> {
           if (!application) throw Failure(std::u16string(kObjectNotSet));
-          editor_ = std::make_shared<WinHostEditor>(
-              application, [this](const std::shared_ptr<ClickSubscription>& made) { menuHandler_ = made; });
+          editor_ = std::make_shared<WinHostEditor>(application);
           return editor_;
         },
         static_cast<ConnectMode>(mode));

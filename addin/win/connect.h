@@ -52,11 +52,9 @@ class Connect final
   WinUi ui_;
   // What the add-in does; this class only adapts COM to it.
   Connection connection_{ui_, settings_};
-  // The Windows objects behind the connection's portable ones, kept as they
-  // were made: the editor of the last connection, and the click events that
-  // MenuHandler reads (the connection owns them).
+  // The Windows editor behind the connection's portable one, as it was made
+  // at the last connection.
   std::shared_ptr<WinHostEditor> editor_;
-  std::weak_ptr<ClickSubscription> menuHandler_;
 };
 
 }  // namespace tamvo::addin

@@ -3,6 +3,7 @@
 #include "addin/win/com_object.h"
 #include "addin/win/command_dialog_win.h"
 #include "addin/win/screen_scale.h"
+#include "addin/win/update_dialog_win.h"
 #include "engine/failure.h"
 
 // _dispCommandBarControlEvents, the dispatch interface of a command bar
@@ -88,9 +89,7 @@ std::shared_ptr<EventSubscription> WinHostEditor::CommandBarEvents(const std::sh
   }
   auto source =
       code_.Object().GetObject(u"Events").Get(u"CommandBarEvents", {win::Variant(control)}).ToDispatch();
-  auto subscription = std::make_shared<ClickSubscription>(std::move(source), std::move(onClick));
-  if (subscribed_) subscribed_(subscription);
-  return subscription;
+  return std::make_shared<ClickSubscription>(std::move(source), std::move(onClick));
 }
 
 WindowRect WinHostEditor::MainWindow() {
@@ -105,6 +104,10 @@ float WinHostEditor::TwipsPerPixelY() { return ScreenScale::Current().twipsPerPi
 
 std::unique_ptr<CommandDialog> WinHostEditor::NewCommandDialog(Connection& connection) {
   return CreateCommandDialog(connection);
+}
+
+std::unique_ptr<UpdateDialog> WinHostEditor::NewUpdateDialog(Connection& connection) {
+  return CreateUpdateDialog(connection);
 }
 
 HWND WinHostEditor::MainWindowHandle() noexcept {

@@ -46,12 +46,7 @@ class ClickSubscription : public EventSubscription {
 
 class WinHostEditor : public HostEditor {
  public:
-  // subscribed hears of every ClickSubscription this editor makes, for the
-  // one who must hand its source back out (Connect's MenuHandler).
-  using SubscribedHandler = std::function<void(const std::shared_ptr<ClickSubscription>&)>;
-
-  WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe, SubscribedHandler subscribed)
-      : code_(win::Dispatch(std::move(vbe))), subscribed_(std::move(subscribed)) {}
+  explicit WinHostEditor(Microsoft::WRL::ComPtr<IDispatch> vbe) : code_(win::Dispatch(std::move(vbe))) {}
 
   std::shared_ptr<CodePane> ActiveCodePane() override { return code_.ActiveCodePane(); }
   std::shared_ptr<MenuItem> AddToAddInCommandBar(std::u16string_view caption) override {
@@ -65,13 +60,13 @@ class WinHostEditor : public HostEditor {
   float TwipsPerPixelX() override;
   float TwipsPerPixelY() override;
   std::unique_ptr<CommandDialog> NewCommandDialog(Connection& connection) override;
+  std::unique_ptr<UpdateDialog> NewUpdateDialog(Connection& connection) override;
 
   // The editor's main window, to own message boxes; null when unknown.
   HWND MainWindowHandle() noexcept;
 
  private:
   win::WinVbe code_;
-  SubscribedHandler subscribed_;
   // The menu items made here, to find the control behind one handed back.
   std::vector<std::weak_ptr<WinMenuItem>> menuItems_;
 };

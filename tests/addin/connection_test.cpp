@@ -43,6 +43,23 @@ class FakeDialog : public CommandDialog {
   Journal& journal_;
 };
 
+class FakeUpdateDialog : public UpdateDialog {
+ public:
+  explicit FakeUpdateDialog(Journal& journal) : journal_(journal) {}
+  float Width() override { return 3000; }
+  float Height() override { return 1500; }
+  void SetLeft(float) override {}
+  void SetTop(float) override {}
+  void ShowModeless() override { journal_.events.push_back("update dialog shown"); }
+  void Unload() override { journal_.events.push_back("update dialog unloaded"); }
+  void ShowFindings(const std::vector<FindingRow>& shown) override { rows = shown; }
+
+  std::vector<FindingRow> rows;
+
+ private:
+  Journal& journal_;
+};
+
 class FakeEditor : public HostEditor {
  public:
   explicit FakeEditor(Journal& journal)
@@ -58,7 +75,7 @@ class FakeEditor : public HostEditor {
   std::shared_ptr<EventSubscription> CommandBarEvents(const std::shared_ptr<MenuItem>& item,
                                                       std::function<void()> onClick) override {
     if (!item) throw Failure(u"Invalid procedure call or argument");
-    click = std::move(onClick);
+    (click ? updateClick : click) = std::move(onClick);
     return std::make_shared<EventSubscription>();
   }
   WindowRect MainWindow() override {
@@ -71,12 +88,19 @@ class FakeEditor : public HostEditor {
     journal_.events.push_back("dialog created");
     return std::make_unique<FakeDialog>(journal_);
   }
+  std::unique_ptr<UpdateDialog> NewUpdateDialog(Connection&) override {
+    auto dialog = std::make_unique<FakeUpdateDialog>(journal_);
+    updateDialog = dialog.get();
+    return dialog;
+  }
 
   bool hasAddInsBar = true;
   bool hasMainWindow = true;
   WindowRect window{100, 50, 1000, 700};
   float twipsPerPixelX = 15;
   std::function<void()> click;
+  std::function<void()> updateClick;
+  FakeUpdateDialog* updateDialog = nullptr;
 
  private:
   Journal& journal_;
@@ -105,16 +129,17 @@ struct ModeCase {
 
 TEST(Connection, WhatEachConnectModeDoes) {
   const std::string menu = "menu added: " + ToUtf8(kMenuCaption);
+  const std::string update = "menu added: " + ToUtf8(kUpdateMenuCaption);
   const ModeCase cases[] = {
       {ConnectMode::External, u"1", {"dialog created", "dialog shown"}},
-      {ConnectMode::AfterStartup, std::nullopt, {menu}},
-      {ConnectMode::AfterStartup, u"1", {menu, "dialog created", "dialog shown"}},
-      {ConnectMode::AfterStartup, u"01", {menu}},
-      {ConnectMode::AfterStartup, u" 1", {menu}},
-      {ConnectMode::AfterStartup, u"True", {menu}},
-      {ConnectMode::Startup, u"1", {menu}},
-      {ConnectMode::CommandLine, u"1", {menu}},
-      {ConnectMode{-1}, u"1", {menu}},
+      {ConnectMode::AfterStartup, std::nullopt, {menu, update}},
+      {ConnectMode::AfterStartup, u"1", {menu, update, "dialog created", "dialog shown"}},
+      {ConnectMode::AfterStartup, u"01", {menu, update}},
+      {ConnectMode::AfterStartup, u" 1", {menu, update}},
+      {ConnectMode::AfterStartup, u"True", {menu, update}},
+      {ConnectMode::Startup, u"1", {menu, update}},
+      {ConnectMode::CommandLine, u"1", {menu, update}},
+      {ConnectMode{-1}, u"1", {menu, update}},
   };
   for (const auto& c : cases) {
     Journal journal;
@@ -145,8 +170,9 @@ TEST_F(ConnectionTest, MenuClickShowsOneDialogCentredAgain) {
   EXPECT_EQ(std::count(journal.events.begin(), journal.events.end(), "dialog shown"), 2);
 
   connection.OnDisconnection();
-  EXPECT_EQ(journal.events.back(), "dialog unloaded");
-  EXPECT_EQ(journal.events[journal.events.size() - 2], "menu deleted");
+  EXPECT_EQ(journal.events.back(), "menu deleted") << "the update item";
+  EXPECT_EQ(journal.events[journal.events.size() - 2], "dialog unloaded");
+  EXPECT_EQ(journal.events[journal.events.size() - 3], "menu deleted");
   EXPECT_FALSE(connection.HasDialog());
   EXPECT_FALSE(connection.Events().EventTableReady());
   EXPECT_TRUE(settings.values.empty()) << "disconnection writes no setting";
@@ -191,6 +217,35 @@ TEST_F(ConnectionTest, DialogButtonsRunTheCommandsOnTheEditor) {
   connection.RunCommand(Command::InsertAllProcComments);
   auto module = editor->ActiveCodePane()->CodeModule();
   EXPECT_EQ(module->Lines(1, module->CountOfLines()), u"\r\n'/**\r\n' * .\r\n' */\r\nSub A()\r\nEnd Sub");
+}
+
+// The update item's dialog: the findings of the module in the pane, listed
+// again after each update, and a row's line as the caret's place.
+TEST_F(ConnectionTest, UpdateDialogListsFindingsAndRunsUpdates) {
+  Connect(ConnectMode::Startup);
+  ASSERT_TRUE(editor->updateClick);
+  editor->updateClick();
+  ASSERT_NE(editor->updateDialog, nullptr);
+  EXPECT_EQ(editor->updateDialog->rows,
+            (std::vector<FindingRow>{{u"行 1: A にドキュメントコメントがありません", 1}}));
+
+  connection.RunUpdate(Command::UpdateAllProcComments);
+  EXPECT_EQ(editor->updateDialog->rows, (std::vector<FindingRow>{{u"行 3: A の概要が空です", 3}}));
+  connection.GoToLine(2);
+  EXPECT_EQ(editor->ActiveCodePane()->GetSelection().startLine, 2);
+
+  auto module = editor->ActiveCodePane()->CodeModule();
+  module->DeleteLines(1, module->CountOfLines());
+  module->InsertLines(1, u"'/**\r\n' * Adds.\r\n' */\r\nSub A()\r\nEnd Sub");
+  editor->updateClick();
+  EXPECT_EQ(editor->updateDialog->rows, (std::vector<FindingRow>{{u"指摘はありません", 0}}));
+  EXPECT_EQ(std::count(journal.events.begin(), journal.events.end(), "update dialog shown"), 2);
+  EXPECT_TRUE(ui.messages.empty());
+
+  connection.OnDisconnection();
+  EXPECT_EQ(journal.events.back(), "update dialog unloaded");
+  EXPECT_EQ(journal.events[journal.events.size() - 2], "menu deleted");
+  EXPECT_FALSE(connection.HasUpdateDialog());
 }
 
 TEST(CentredCoordinate, DoublePrecisionWithoutRounding) {

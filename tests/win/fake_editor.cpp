@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 
 #include "engine/failure.h"
 
@@ -83,6 +84,8 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
   }
   // Counts the names this object is asked to look up into counter.
   void CountLookupsIn(std::size_t& counter) { lookups_ = &counter; }
+  // Counts the calls of each member into calls, by the member's name.
+  void CountCallsIn(std::map<std::wstring, std::size_t>& calls) { calls_ = &calls; }
   // Makes this object the source of the control's click events.
   void AcceptSinks(std::shared_ptr<FakeControl> control) { control_ = std::move(control); }
 
@@ -129,6 +132,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
                                    EXCEPINFO* exception, UINT*) override {
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     if (result != nullptr) VariantInit(result);
+    if (calls_ != nullptr) ++(*calls_)[names_[static_cast<std::size_t>(id - 1)]];
     try {
       members_[static_cast<std::size_t>(id - 1)](flags, Args(params), result);
       return S_OK;
@@ -178,6 +182,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer, pub
   std::vector<std::wstring> names_;
   std::vector<Member> members_;
   std::size_t* lookups_ = nullptr;
+  std::map<std::wstring, std::size_t>* calls_ = nullptr;
   std::shared_ptr<FakeControl> control_;
 };
 
@@ -227,6 +232,7 @@ ComPtr<IDispatch> MakeCodeModule(FakeEditorState& state) {
   auto result = NewObject(object);
   MemoryModule& module = state.code.Module();
   object->CountLookupsIn(state.moduleLookups);
+  object->CountCallsIn(state.moduleCalls);
   auto refuse = [&state](const std::u16string& name) {
     if (!state.refusedProcedure.empty() && name == state.refusedProcedure) {
       throw Failure(u"The editor refuses " + name);

@@ -7,6 +7,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +30,10 @@ struct FakeEditorState {
   bool paneActive = true;
   // A procedure whose lines the editor refuses to give, with its own words.
   std::u16string refusedProcedure;
-  // Member names looked up on the code module objects handed out.
+  // Member names looked up on the code module objects handed out, and the
+  // calls of each member.
   std::size_t moduleLookups = 0;
+  std::map<std::wstring, std::size_t> moduleCalls;
   std::vector<std::shared_ptr<FakeControl>> addInsBar;
   LONG windowLeft = 100, windowTop = 50, windowWidth = 800, windowHeight = 600;
   HWND mainWindow = nullptr;
