@@ -4,7 +4,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <ostream>
 
 #include "cli/run_report.h"
@@ -21,6 +23,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What standard error says of a failure, as the other commands say it: its
+// description, "out of memory", or the library's words. Building a page or
+// the index can fail in the library too (a string past its size limit), and
+// that is a failure to report, not the end of the process.
+std::string FailureText(const std::exception& failure) {
+  if (const auto* own = dynamic_cast<const Failure*>(&failure)) return ToUtf8(own->Description());
+  if (dynamic_cast<const std::bad_alloc*>(&failure)) return "out of memory";
+  return failure.what();
+}
+
 // A module as read for either command.
 struct ReadModule {
   ModuleFile file;
@@ -28,14 +40,15 @@ struct ReadModule {
   std::vector<LineNumber> fileLines;
 };
 
-ReadModule Read(const std::string& name, const DocsRequest& request) {
+ReadModule Read(const std::string& name, const ResolvedEncoding& encoding) {
   const std::string bytes = ReadFileBytes(name);
   const fs::path path(name);
   ModuleFile file =
-      ModuleFile::Parse(bytes, FromUtf8(path.stem().string()), request.codePage, request.encodingChoice);
-  // The hidden header lines tell the kind; they stand at the top.
-  const ModuleKind kind = ModuleKindOf(std::string_view(bytes).substr(0, 1 << 16), path.extension().string());
-  auto fileLines = FileLinesOfModuleLines(file);
+      ModuleFile::Parse(bytes, FromUtf8(path.stem().string()), encoding.codePage, encoding.choice);
+  // The hidden header lines tell the kind, or else the file name's extension.
+  const ModuleKind kind =
+      std::max(file.Exported().Kind(), ModuleKindOfExtension(FromUtf8(path.extension().string())));
+  auto fileLines = file.LineMap().FileLinesOfModuleLines();
   return {std::move(file), kind, std::move(fileLines)};
 }
 
@@ -63,32 +76,35 @@ void WritePage(const fs::path& path, const std::string& bytes) {
   }
 }
 
-int RunDocs(const DocsRequest& request, const CliEnvironment& env) {
-  const PageFormat format = request.format == "html" ? PageFormat::Html : PageFormat::Markdown;
-  PageOptions options;
-  options.includePrivate = request.includePrivate;
+int RunDocs(const DocsRequest& request, const std::vector<ModuleOptions>& modules,
+            const CliEnvironment& env) {
+  const PageFormat format = modules.front().docsFormat == "html" ? PageFormat::Html : PageFormat::Markdown;
   bool failed = false;
   std::vector<ModulePage> pages;
-  for (const auto& name : request.files) {
+  for (std::size_t i = 0; i < request.files.size(); ++i) {
+    const std::string& name = request.files[i];
+    PageOptions options;
+    options.includePrivate = modules[i].includePrivate;
     try {
-      ReadModule module = Read(name, request);
+      ReadModule module = Read(name, modules[i].encoding);
       const auto& fileLines = module.fileLines;
       pages.push_back(BuildModulePage(
           *module.file.Module(), module.kind, ShownPath(name),
           [&](LineNumber line) { return fileLines[static_cast<std::size_t>(line)]; }, options));
-    } catch (const Failure& failure) {
-      env.err << "tamvo: " << name << ": " << ToUtf8(failure.Description()) << '\n';
+    } catch (const std::exception& failure) {
+      env.err << "tamvo: " << name << ": " << FailureText(failure) << '\n';
       failed = true;
     }
   }
-  // In the order of their files, whatever order the shell gave them in:
-  // the same modules give the same index.
-  std::stable_sort(pages.begin(), pages.end(),
-                   [](const ModulePage& a, const ModulePage& b) { return ToUtf8(a.file) < ToUtf8(b.file); });
-  NamePages(pages);
-  LinkReferences(pages);
   const fs::path folder(request.output);
   try {
+    // In the order of their files, whatever order the shell gave them in:
+    // the same modules give the same index.
+    std::stable_sort(pages.begin(), pages.end(), [](const ModulePage& a, const ModulePage& b) {
+      return ToUtf8(a.file) < ToUtf8(b.file);
+    });
+    NamePages(pages);
+    LinkReferences(pages);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) throw Failure(u"can't create the folder: " + FromUtf8(error.message()));
@@ -98,27 +114,27 @@ int RunDocs(const DocsRequest& request, const CliEnvironment& env) {
     }
     WritePage(folder / ToUtf8(u"index" + std::u16string(PageExtension(format))),
               ToUtf8(RenderIndexPage(pages, format)));
-  } catch (const Failure& failure) {
-    env.err << "tamvo: " << request.output << ": " << ToUtf8(failure.Description()) << '\n';
+  } catch (const std::exception& failure) {
+    env.err << "tamvo: " << request.output << ": " << FailureText(failure) << '\n';
     return kExitFailed;
   }
   return failed ? kExitFailed : kExitDone;
 }
 
-int RunFilter(const DocsRequest& request, const CliEnvironment& env) {
+int RunFilter(const DocsRequest& request, const ModuleOptions& module, const CliEnvironment& env) {
   const std::string& name = request.files.front();
   try {
-    ReadModule module = Read(name, request);
-    const auto& fileLines = module.fileLines;
+    ReadModule loaded = Read(name, module.encoding);
+    const auto& fileLines = loaded.fileLines;
     const auto lines =
-        FilterForDoxygen(*module.file.Module(), module.kind, module.file.FileLineCount(),
+        FilterForDoxygen(*loaded.file.Module(), loaded.kind, loaded.file.LineMap().FileLineCount(),
                          [&](LineNumber line) { return fileLines[static_cast<std::size_t>(line)]; });
     std::string text;
     for (const auto& line : lines) text += ToUtf8(line) + '\n';
     env.out << text << std::flush;
     if (!env.out) throw Failure(u"can't write to standard output");
-  } catch (const Failure& failure) {
-    env.err << "tamvo: " << name << ": " << ToUtf8(failure.Description()) << '\n';
+  } catch (const std::exception& failure) {
+    env.err << "tamvo: " << name << ": " << FailureText(failure) << '\n';
     return kExitFailed;
   }
   return kExitDone;
@@ -131,9 +147,9 @@ void AddDocsCommands(CLI::App& app, DocsRequest& request) {
   docs->callback([&request] { request.docs = true; });
   docs->add_option("--format", request.format, "markdown or html")
       ->check(CLI::IsMember({"markdown", "html"}))
-      ->capture_default_str();
-  docs->add_option("-o", request.output, "the folder for the pages")->capture_default_str();
-  docs->add_flag("--private", request.includePrivate, "list private procedures without a doc block too");
+      ->default_str("markdown");
+  docs->add_option("-o", request.output, "the folder for the pages")->capture_default_str()->type_name("DIR");
+  docs->add_flag("--private", request.includePrivate, "list procedures declared Private too");
   docs->add_option("FILE", request.files, "exported module files")->required();
 
   CLI::App* filter =
@@ -142,8 +158,9 @@ void AddDocsCommands(CLI::App& app, DocsRequest& request) {
   filter->add_option("FILE", request.files, "an exported module file")->required()->expected(1);
 }
 
-int RunDocsCommand(const DocsRequest& request, const CliEnvironment& env) {
-  return request.filter ? RunFilter(request, env) : RunDocs(request, env);
+int RunDocsCommand(const DocsRequest& request, const std::vector<ModuleOptions>& modules,
+                   const CliEnvironment& env) {
+  return request.filter ? RunFilter(request, modules.front(), env) : RunDocs(request, modules, env);
 }
 
 }  // namespace tamvo

@@ -1,11 +1,16 @@
 #include "cli/lint_files.h"
 
+#include <ios>
 #include <istream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "cli/run_report.h"
+#include "cli/sarif_log.h"
+#include "cli/tamvo_cli.h"
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -14,38 +19,33 @@
 
 namespace tamvo {
 
-int RunLint(const LintRequest& request, const CliEnvironment& env) {
-  LintOptions options;
-  options.publicOnly = request.scope == "public";
-  for (const auto& name : request.disabled) {
-    const auto rule = LintRuleOfName(name);
-    if (!rule) {
-      env.err << "tamvo: lint: no rule " << name << " (rules:";
-      for (const LintRule known : kLintRules) env.err << ' ' << LintRuleName(known);
-      env.err << ")\n";
-      return kExitUsage;
-    }
-    options.disabled.insert(*rule);
-  }
-
+int RunLint(const LintRequest& request, const std::vector<ModuleOptions>& modules,
+            const CliEnvironment& env) {
   const bool json = request.format == "json";
+  const bool sarif = request.format == "sarif";
   nlohmann::ordered_json array = nlohmann::ordered_json::array();
+  std::optional<SarifLog> log;
+  if (sarif) log.emplace(SarifLog::RepositoryRoot());
   bool found = false;
   bool failed = false;
-  for (const auto& name : request.files) {
+  for (std::size_t i = 0; i < request.files.size(); ++i) {
+    const std::string& name = request.files[i];
+    const ModuleOptions& module = modules[i];
     const bool standardInput = name == "-";
     const std::string shown = standardInput ? kStandardInputName : name;
     try {
-      const std::string bytes =
-          standardInput ? std::string(std::istreambuf_iterator<char>(env.in), {}) : ReadFileBytes(name);
-      const auto stem =
-          standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
-      const ModuleFile file = ModuleFile::Parse(bytes, stem, request.codePage, request.encodingChoice);
-      const std::vector<LineNumber> fileLines = FileLinesOfModuleLines(file);
+      ModuleFile file = ReadModule(name, module.encoding, env.in);
+      const std::vector<LineNumber> fileLines = file.LineMap().FileLinesOfModuleLines();
+      LintOptions options;
+      options.publicOnly = module.publicOnly;
+      options.disabled = module.disabled;
+      if (module.descriptions) options.descriptions = &file.Exported();
       for (const auto& finding : LintModule(*file.Module(), options)) {
         found = true;
         const LineNumber line = fileLines[static_cast<std::size_t>(finding.line)];
-        if (json) {
+        if (sarif) {
+          log->Add(name, line, finding);
+        } else if (json) {
           array.push_back({{"file", shown},
                            {"line", line},
                            {"column", finding.column},
@@ -53,8 +53,8 @@ int RunLint(const LintRequest& request, const CliEnvironment& env) {
                            {"message", ToUtf8(finding.message)},
                            {"procedure", ToUtf8(finding.procedure)}});
         } else {
-          env.out << shown << ':' << line << ':' << finding.column << ": warning: " << ToUtf8(finding.message)
-                  << " [" << LintRuleName(finding.rule) << "]\n";
+          env.out << shown << ':' << line << ':' << finding.column << ": " << kFindingSeverity << ": "
+                  << ToUtf8(finding.message) << " [" << LintRuleName(finding.rule) << "]\n";
         }
       }
     } catch (const Failure& failure) {
@@ -66,6 +66,7 @@ int RunLint(const LintRequest& request, const CliEnvironment& env) {
     }
   }
   if (json) env.out << array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  if (sarif) env.out << log->Text();
   env.out << std::flush;
   // Findings cut short are no report a CI job can trust.
   if (!env.out) {

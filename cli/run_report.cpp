@@ -7,14 +7,6 @@
 
 namespace tamvo {
 
-std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file) {
-  std::vector<LineNumber> fileLines(static_cast<std::size_t>(file.Module()->CountOfLines()) + 1, 0);
-  for (std::size_t line = 1; line < fileLines.size(); ++line) {
-    fileLines[line] = file.FileLineOfModuleLine(static_cast<LineNumber>(line));
-  }
-  return fileLines;
-}
-
 RunReport::RunReport(Command command, const ModuleFile& file) : file_(file) {
   CodeModule& module = *file.Module();
   switch (command) {
@@ -49,7 +41,7 @@ void RunReport::Write(std::ostream& err, const std::string& fileName, const Comm
   auto start = [&](LineNumber moduleLine) {
     report += fileName;
     report += ':';
-    number(file_.FileLineOfModuleLine(moduleLine));
+    number(file_.LineMap().FileLineOfModuleLine(moduleLine));
   };
   auto end = [&] {
     report += '\n';

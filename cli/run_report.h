@@ -13,9 +13,6 @@
 
 namespace tamvo {
 
-// The file line of every module line (index 0 is unused).
-std::vector<LineNumber> FileLinesOfModuleLines(const ModuleFile& file);
-
 class RunReport {
  public:
   // Looks at the module before the command runs on it: only an insert of

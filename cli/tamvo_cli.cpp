@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <condition_variable>
 #include <cstring>
 #include <istream>
@@ -20,11 +21,15 @@
 #include <system_error>
 #include <thread>
 
+#include "cli/coverage_files.h"
 #include "cli/docs_cli.h"
 #include "cli/lint_files.h"
+#include "cli/project_config.h"
 #include "cli/run_report.h"
 #include "cli/settings_file.h"
 #include "commands/commands.h"
+#include "commands/descriptions.h"
+#include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 #include "host/posix/code_page.h"
@@ -34,23 +39,45 @@
 
 namespace tamvo {
 
+// A read error on standard input is as much a failure as one on a file.
+std::string ReadStandardInput(std::istream& in) {
+  try {
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) throw Failure(u"can't read");
+    return bytes;
+  } catch (const std::ios_base::failure& failure) {
+    throw Failure(u"can't read: " + FromUtf8(failure.code().message()));
+  }
+}
+
+ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, std::istream& in) {
+  const bool standardInput = name == "-";
+  const std::string bytes = standardInput ? ReadStandardInput(in) : ReadFileBytes(name);
+  const auto stem = standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+  return ModuleFile::Parse(bytes, stem, encoding.codePage, encoding.choice);
+}
+
 namespace {
 
 struct Request {
   Command command = Command::InsertAllProcComments;
   bool needsLine = false;
+  std::string lineText;  // --line as given
   int line = 0;
   std::optional<std::string> author;
   bool inPlace = false;
   bool check = false;
-  std::string encoding = "auto";
-  // --encoding, resolved.
-  std::string codePage = "CP932";
-  EncodingChoice encodingChoice = EncodingChoice::Detect;
+  std::optional<std::string> encoding;
+  bool descriptions = false;              // --descriptions
+  std::optional<std::string> configFile;  // --config
+  bool noConfig = false;
   std::vector<std::string> files;
   // tamvo lint, which reads files but runs no command on them.
   bool linting = false;
   LintRequest lint;
+  // tamvo coverage, which counts documented procedures.
+  bool counting = false;
+  CoverageRequest coverage;
   // tamvo docs and doxygen-filter, which write pages and change no module.
   DocsRequest docs;
   // tamvo lsp.
@@ -59,7 +86,8 @@ struct Request {
 };
 
 // The user's side of a run: failures are collected for the error output, and
-// the author comes from --author, the terminal or the stored setting.
+// the author comes from --author or the module's .tamvo.toml, else the
+// terminal or the stored setting.
 class CliUi : public Ui {
  public:
   CliUi(const Request& request, const CliEnvironment& env) : request_(request), env_(env) {}
@@ -67,12 +95,13 @@ class CliUi : public Ui {
   void MsgBox(std::u16string_view text, std::int32_t) override { failures.emplace_back(text); }
 
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view preset) override {
-    if (request_.author) return FromUtf8(*request_.author);
+    if (author) return FromUtf8(*author);
     if (!answer_) answer_ = Ask(prompt, preset);
     return *answer_;
   }
 
   std::vector<std::u16string> failures;
+  std::optional<std::string> author;  // the module's, set before each module
 
  private:
   // On a terminal Enter keeps the preset and end of input cancels;
@@ -113,9 +142,9 @@ class RunSettings : public Settings {
   }
 
   // Ends a file: what was saved for it is kept when it succeeded and
-  // dropped when it failed.
-  void FileDone(bool succeeded) {
-    if (succeeded && !check_) kept_.merge(pending_);
+  // dropped when it failed, or when it was the project's author.
+  void FileDone(bool keep) {
+    if (keep && !check_) kept_.merge(pending_);
     pending_.clear();
   }
   // Throws Failure when the settings file can't be written.
@@ -146,6 +175,71 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The command a mistyped word most likely meant: one a slip or two away,
+// or one the word begins.
+std::optional<std::string> NearestCommand(const std::string& word, const std::vector<std::string>& commands) {
+  const std::string typed = Lowercase(word);
+  std::optional<std::string> nearest;
+  std::size_t best = std::numeric_limits<std::size_t>::max();
+  for (const auto& command : commands) {
+    const std::size_t distance = EditDistance(typed, command);
+    if ((distance <= 2 || (!typed.empty() && command.starts_with(typed))) && distance < best) {
+      best = distance;
+      nearest = command;
+    }
+  }
+  return nearest;
+}
+
+// A parse that found no command: the word that stood where the command
+// goes (skipping tamvo's own options), named with the commands there are.
+std::string MissingCommand(const std::vector<std::string>& args, const std::vector<std::string>& commands) {
+  std::string list;
+  for (const auto& command : commands) list += (list.empty() ? "" : ", ") + command;
+  for (auto arg = args.begin(); arg != args.end(); ++arg) {
+    if (*arg == "--encoding" || *arg == "--config") {
+      if (++arg == args.end()) break;
+      continue;
+    }
+    if (arg->starts_with('-')) continue;
+    std::string message = "unknown command '" + *arg + "'";
+    if (const auto nearest = NearestCommand(*arg, commands)) message += "; did you mean '" + *nearest + "'?";
+    return message + " (commands: " + list + ")";
+  }
+  return "no command given (commands: " + list + ")";
+}
+
+// CLI11's own words as one of tamvo's messages: an option left without its
+// value says so plainly, and a sentence starts within tamvo's line.
+std::string ParseErrorMessage(const CLI::ParseError& error) {
+  std::string message = error.what();
+  const std::size_t colon = message.find(": ");
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) && message.starts_with('-') &&
+      colon != std::string::npos && message.ends_with(" missing")) {
+    return message.substr(0, colon) + " needs a value";
+  }
+  if (message.size() > 1 && std::isupper(static_cast<unsigned char>(message[0])) &&
+      std::islower(static_cast<unsigned char>(message[1]))) {
+    message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+  }
+  return message;
+}
+
 // Parses the arguments into request; returns the exit code when the run
 // ends here (help, version, a usage error).
 std::optional<int> ParseArguments(const std::vector<std::string>& args, const CliEnvironment& env,
@@ -154,16 +248,30 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
       "Writes and removes documentation comment blocks in exported VBA modules "
       "(.bas, .cls, .frm).",
       "tamvo");
-  app.set_version_flag("--version", "tamvo 1.0.0");
+  app.set_version_flag("--version", std::string("tamvo ") + kTamvoVersion);
   app.require_subcommand(1, 1);
-  // Options of every command may stand before or after the command's name.
+  // Options of every command may stand before or after the command's name:
+  // tamvo takes them itself, and each command that takes them takes them
+  // too, so that its --help lists them.
   app.fallthrough();
-  auto* inPlace = app.add_flag("-i,--in-place", request.inPlace, "rewrite the files");
-  app.add_flag("--check", request.check, "change nothing; exit 1 if any file would change")
-      ->excludes(inPlace);
-  app.add_option("--encoding", request.encoding,
-                 "auto (UTF-8 or cp932, by the bytes), utf-8, or the code page of every file")
-      ->capture_default_str();
+  auto addRewriteOptions = [&request](CLI::App& on) {
+    on.add_flag("-i,--in-place", request.inPlace, "rewrite the files");
+    on.add_flag("--check", request.check, "change nothing; exit 1 if any file would change, 0 if none");
+  };
+  // Every command that reads modules takes --encoding and the choice of
+  // .tamvo.toml.
+  auto addEncoding = [&request](CLI::App& on) {
+    on.add_option("--encoding", request.encoding,
+                  "auto (UTF-8 or cp932, by the bytes), utf-8, or the code page of every file")
+        ->default_str("auto")
+        ->type_name("ENC");
+    on.add_option("--config", request.configFile, "the .tamvo.toml of every FILE, instead of the nearest one")
+        ->check(CLI::Validator(CLI::ExistingFile).description(""))
+        ->type_name("FILE");
+    on.add_flag("--no-config", request.noConfig, "read no .tamvo.toml");
+  };
+  addRewriteOptions(app);
+  addEncoding(app);
 
   const struct {
     const char* name;
@@ -192,13 +300,21 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
       request.needsLine = command.needsLine;
     });
     if (command.needsLine) {
-      sub->add_option("--line", request.line, "the line, as a text editor counts the file's lines")
+      sub->add_option("--line", request.lineText,
+                      "the line, from 1, as a text editor counts the file's lines")
           ->required()
-          ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+          ->type_name("N");
+    }
+    if (command.command == Command::UpdateCurrentProcComment ||
+        command.command == Command::UpdateAllProcComments) {
+      sub->add_flag("--descriptions", request.descriptions,
+                    "write each summary into the procedure's VB_Description, which the Object Browser shows");
     }
     if (command.command == Command::InsertModuleHeader || command.command == Command::UpdateModuleHeader) {
       sub->add_option("--author", request.author, "the author to write and remember");
     }
+    addRewriteOptions(*sub);
+    addEncoding(*sub);
     sub->add_option("FILE", request.files, "exported module files; - for standard input")->required();
   }
 
@@ -207,12 +323,24 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   lintCommand->callback([&request] { request.linting = true; });
   lintCommand->add_option("--scope", request.lint.scope, "missing-doc for all procedures or only public ones")
       ->check(CLI::IsMember({"all", "public"}));
-  lintCommand->add_option("--disable", request.lint.disabled, "rules to turn off, RULE[,RULE]")
-      ->delimiter(',');
-  lintCommand->add_option("--format", request.lint.format, "text or json")
-      ->check(CLI::IsMember({"text", "json"}));
+  CLI::Option* disable =
+      lintCommand
+          ->add_option("--disable", request.lint.disabled, "rules to turn off, RULE[,RULE] (rules below)")
+          ->delimiter(',');
+  lintCommand->add_flag("--descriptions", request.descriptions,
+                        "hold each VB_Description against its summary (description-stale)");
+  lintCommand->add_option("--format", request.lint.format, "text, json, or sarif (SARIF 2.1.0)")
+      ->check(CLI::IsMember({"text", "json", "sarif"}));
+  addEncoding(*lintCommand);
   lintCommand->add_option("FILE", request.lint.files, "exported module files; - for standard input")
       ->required();
+  std::string rules = "Rules:\n";
+  for (const LintRule rule : kLintRules) {
+    std::string name(LintRuleName(rule));
+    name.resize(std::max<std::size_t>(name.size() + 2, 20), ' ');
+    rules += "  " + name + std::string(LintRuleSummary(rule)) + "\n";
+  }
+  lintCommand->footer(rules);
 
   CLI::App* lsp = app.add_subcommand("lsp", "language server over standard input and output");
   lsp->callback([&request] { request.serving = true; });
@@ -220,57 +348,62 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   // the only way this one talks.
   lsp->add_flag("--stdio", request.stdio, "accepted and ignored");
 
+  AddCoverageCommand(app, request.coverage);
+  app.get_subcommand("coverage")->callback([&request] { request.counting = true; });
   AddDocsCommands(app, request.docs);
+  for (const char* name : {"coverage", "docs", "doxygen-filter"}) addEncoding(*app.get_subcommand(name));
 
   // CLI11 would take the next argument for the missing value.
   if (std::find(args.begin(), args.end(), "--encoding=") != args.end()) {
-    env.err << "tamvo: --encoding needs a name: auto, utf-8 or a code page such as cp932\n";
-    return kExitUsage;
+    return UsageError(env, "--encoding needs a name: auto, utf-8 or a code page such as cp932");
   }
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
-  } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e, env.out, env.err);
-    return code == 0 ? kExitDone : kExitUsage;
+  } catch (const CLI::Success& success) {
+    return app.exit(success, env.out, env.err) == 0 ? kExitDone : kExitUsage;
+  } catch (const CLI::ParseError& error) {
+    if (!app.get_subcommands().empty()) return UsageError(env, ParseErrorMessage(error));
+    std::vector<std::string> names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; }))
+      names.push_back(command->get_name());
+    return UsageError(env, MissingCommand(args, names));
   }
+  request.lint.disabledGiven = disable->count() > 0;
   return std::nullopt;
-}
-
-// The encoding is a usage error when wrong, told once rather than once a
-// file. Files are split into lines before they are decoded, which needs a
-// code page that writes ASCII as ASCII.
-std::optional<std::string> ResolveEncoding(Request& request) {
-  const std::string name = Lowercase(request.encoding);
-  if (name.empty()) return "--encoding needs a name: auto, utf-8 or a code page such as cp932";
-  if (name == "auto") return std::nullopt;
-  if (name == "utf-8" || name == "utf8") {
-    request.encodingChoice = EncodingChoice::Utf8;
-    return std::nullopt;
-  }
-  request.codePage = request.encoding;
-  for (char& c : request.codePage) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  request.encodingChoice = EncodingChoice::Legacy;
-  try {
-    if (CodePage(request.codePage).AsciiIsItself()) return std::nullopt;
-  } catch (const Failure&) {
-    return "--encoding: unknown encoding " + request.encoding;
-  }
-  return "--encoding: " + request.encoding + " doesn't write ASCII as ASCII, as exported modules do";
 }
 
 // The usage rules CLI11 can't say; the message when one is broken.
 std::optional<std::string> CheckRequest(Request& request) {
   if (request.serving) return std::nullopt;
+  if (request.configFile && request.noConfig) return "--config and --no-config don't go together";
   if (request.docs.docs || request.docs.filter) {
     if (request.inPlace || request.check) {
       return "docs and doxygen-filter change no module: -i and --check don't go with them";
     }
-    return ResolveEncoding(request);
+    return std::nullopt;
   }
-  if (request.linting) {
-    if (request.inPlace || request.check) return "lint changes nothing: -i and --check don't go with it";
-    return ResolveEncoding(request);
+  if (request.linting || request.counting) {
+    if (request.inPlace || request.check) {
+      return std::string(request.linting ? "lint" : "coverage") +
+             " changes nothing: -i and --check don't go with it";
+    }
+    if (const auto& text = request.coverage.failUnderText) {
+      double& percent = request.coverage.failUnder.emplace();
+      const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), percent);
+      if (error != std::errc() || end != text->data() + text->size() || !(percent >= 0 && percent <= 100)) {
+        return "--fail-under needs a percentage from 0 to 100, not '" + *text + "'";
+      }
+    }
+    return std::nullopt;
+  }
+  if (request.inPlace && request.check) return "-i and --check don't go together";
+  if (request.needsLine) {
+    const std::string& text = request.lineText;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), request.line);
+    if (error != std::errc() || end != text.data() + text.size() || request.line < 1) {
+      return "--line needs a line number from 1, not '" + text + "'";
+    }
   }
   if (!request.inPlace && !request.check && request.files.size() != 1) {
     return "without -i or --check give exactly one FILE";
@@ -278,28 +411,95 @@ std::optional<std::string> CheckRequest(Request& request) {
   for (const auto& file : request.files) {
     if (file == "-" && request.inPlace) return "standard input can't be rewritten in place";
   }
-  return ResolveEncoding(request);
+  return std::nullopt;
 }
 
-// A read error on standard input is as much a failure as one on a file.
-std::string ReadStandardInput(std::istream& in) {
-  try {
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) throw Failure(u"can't read");
-    return bytes;
-  } catch (const std::ios_base::failure& failure) {
-    throw Failure(u"can't read: " + FromUtf8(failure.code().message()));
+// The options of each module the command reads, in the order of its
+// files: the command line's, else the module's .tamvo.toml's. Every
+// configuration is read and checked before any module is, so that a usage
+// error in one ends the run as one on the command line does. Returns the
+// exit code when the run ends here.
+std::optional<int> ResolveModuleOptions(const Request& request, const std::vector<std::string>& files,
+                                        const CliEnvironment& env, std::vector<ModuleOptions>& modules) {
+  ResolvedEncoding encoding;
+  if (request.encoding) {
+    if (const auto problem = ResolveEncoding(*request.encoding, "--encoding", encoding)) {
+      return UsageError(env, *problem);
+    }
   }
+  std::set<LintRule> disabled;
+  for (const auto& name : request.lint.disabled) {
+    const auto rule = LintRuleOfName(name);
+    if (!rule) {
+      std::string message = "lint: no rule " + name + " (rules:";
+      for (const LintRule known : kLintRules) (message += ' ') += LintRuleName(known);
+      return UsageError(env, message + ')');
+    }
+    disabled.insert(*rule);
+  }
+  const std::optional<std::string>& scope = request.linting ? request.lint.scope : request.coverage.scope;
+
+  ProjectConfigs configs(request.configFile, request.noConfig);
+  const ProjectConfig none;
+  for (const auto& file : files) {
+    const ProjectConfig* found = nullptr;
+    try {
+      found = configs.For(file);
+    } catch (const ConfigError& error) {
+      return UsageError(env, error.what());
+    } catch (const Failure& failure) {
+      env.err << "tamvo: " << ToUtf8(failure.Description()) << '\n';
+      return kExitFailed;
+    }
+    const ProjectConfig& config = found ? *found : none;
+    ModuleOptions& module = modules.emplace_back();
+    module.encoding = request.encoding ? encoding : config.encoding.value_or(ResolvedEncoding());
+    module.author = request.author ? request.author : config.author;
+    module.authorFromConfig = !request.author && config.author;
+    module.publicOnly = scope ? *scope == "public" : config.publicOnly.value_or(false);
+    module.disabled = request.lint.disabledGiven ? disabled : config.disabled.value_or(std::set<LintRule>());
+    module.descriptions = request.descriptions || config.descriptions.value_or(false);
+    module.includePrivate = request.docs.includePrivate || config.docsPrivate.value_or(false);
+    module.docsFormat = request.docs.format ? *request.docs.format : config.docsFormat.value_or("markdown");
+  }
+  // The pages of one run are of one format.
+  if (request.docs.docs) {
+    for (const auto& module : modules) {
+      if (module.docsFormat != modules.front().docsFormat) {
+        return UsageError(env, "the modules' .tamvo.toml files ask for pages in " +
+                                   modules.front().docsFormat + " and in " + module.docsFormat +
+                                   "; give --format");
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 // Runs the command on the module; returns the failures it reported.
-std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& shownName, const Request& request,
-                                       const EventTable& events, CliUi& ui, Settings& settings,
-                                       const CliEnvironment& env) {
+// With descriptions on, after an update: summaries seeded from the
+// descriptions, then written into them (only the procedure's, for one).
+void UpdateDescriptions(ModuleFile& file, const std::string& name, const std::string& shownName,
+                        const std::u16string* only, const CliEnvironment& env) {
+  const ModuleKind kind =
+      std::max(file.Exported().Kind(),
+               ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())));
+  if (kind == ModuleKind::Document) {
+    env.err << "tamvo: " << shownName
+            << ": a document's module: its descriptions stay as they are (the editor drops them on import)\n";
+    return;
+  }
+  SeedSummariesFromDescriptions(file.Exported(), only);
+  WriteDescriptions(file.Exported(), only);
+}
+
+std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& name,
+                                       const std::string& shownName, const ModuleOptions& options,
+                                       const Request& request, const EventTable& events, CliUi& ui,
+                                       Settings& settings, const CliEnvironment& env) {
   MemoryVbe vbe(file.Module());
   LineNumber line = 0;
   if (request.needsLine) {
-    line = file.ModuleLineOfFileLine(request.line);
+    line = file.LineMap().ModuleLineOfFileLine(request.line);
     ProcKind kind = ProcKind::Proc;
     if (line == 0 || file.Module()->ProcOfLine(line, kind).empty()) {
       env.err << "tamvo: " << shownName << ": line " << request.line
@@ -310,8 +510,18 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& show
   }
   const RunReport report(request.command, file);
   ui.failures.clear();
+  std::u16string procedure;
+  if (line > 0) {
+    ProcKind kind = ProcKind::Proc;
+    procedure = file.Module()->ProcOfLine(line, kind);
+  }
   Commands commands(vbe, events, ui, settings);
   commands.Run(request.command);
+  const bool update = request.command == Command::UpdateCurrentProcComment ||
+                      request.command == Command::UpdateAllProcComments;
+  if (ui.failures.empty() && update && options.descriptions) {
+    UpdateDescriptions(file, name, shownName, request.needsLine ? &procedure : nullptr, env);
+  }
   if (ui.failures.empty()) report.Write(env.err, shownName, commands);
   return std::move(ui.failures);
 }
@@ -354,8 +564,9 @@ Outcome Deliver(const std::string& name, const std::string& shownName, const std
 
 // Every failure on a file, out of memory included, is that file's alone:
 // it is named, left as it was, and the other files still run.
-Outcome ProcessFile(const std::string& name, const Request& request, const EventTable& events, CliUi& ui,
-                    Settings& settings, const CliEnvironment& env) {
+Outcome ProcessFile(const std::string& name, const ModuleOptions& options, const Request& request,
+                    const EventTable& events, CliUi& ui, Settings& settings, const CliEnvironment& env) {
+  ui.author = options.author;
   const bool standardInput = name == "-";
   const std::string shownName = standardInput ? kStandardInputName : name;
   auto fail = [&](std::u16string_view why) {
@@ -378,8 +589,8 @@ Outcome ProcessFile(const std::string& name, const Request& request, const Event
         standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
     // One copy of the bytes serves the module's lines and the comparison at the end.
     const auto bytes = std::make_shared<const std::string>(std::move(before));
-    ModuleFile file = ModuleFile::Parse(bytes, stem, request.codePage, request.encodingChoice);
-    const auto failures = RunCommand(file, shownName, request, events, ui, settings, env);
+    ModuleFile file = ModuleFile::Parse(bytes, stem, options.encoding.codePage, options.encoding.choice);
+    const auto failures = RunCommand(file, name, shownName, options, request, events, ui, settings, env);
     if (!failures.empty()) {
       for (const auto& failure : failures) fail(failure);
       return Outcome::Failed;
@@ -408,8 +619,8 @@ std::size_t UsableProcessors() {
 // run alone would, and what a file tells is written in the order of the
 // files once it is done, as one run after the other would write it.
 // Returns the outcome of every file.
-std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTable& events,
-                                          SettingsFile* store, std::size_t workers,
+std::vector<Outcome> CheckFilesInParallel(const Request& request, const std::vector<ModuleOptions>& modules,
+                                          const EventTable& events, SettingsFile* store, std::size_t workers,
                                           const CliEnvironment& env) {
   struct Done {
     bool ready = false;
@@ -430,7 +641,7 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTab
       try {
         std::ostringstream out;
         const CliEnvironment fileEnv{env.in, env.out, out, false, env.settingsPath};
-        outcome = ProcessFile(request.files[i], request, events, ui, settings, fileEnv);
+        outcome = ProcessFile(request.files[i], modules[i], request, events, ui, settings, fileEnv);
         messages = std::move(out).str();
       } catch (...) {  // beyond what ProcessFile catches: memory for the messages
         outcome = Outcome::Failed;
@@ -439,7 +650,7 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTab
         } catch (...) {
         }
       }
-      settings.FileDone(outcome != Outcome::Failed);
+      settings.FileDone(outcome != Outcome::Failed && !modules[i].authorFromConfig);
       const std::lock_guard<std::mutex> lock(mutex);
       done[i] = {true, outcome, std::move(messages)};
       readyOne.notify_all();
@@ -465,7 +676,7 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const EventTab
   return outcomes;
 }
 
-int RunFiles(const Request& request, const CliEnvironment& env) {
+int RunFiles(const Request& request, const std::vector<ModuleOptions>& modules, const CliEnvironment& env) {
   std::optional<SettingsFile> store;
   if (env.settingsPath) store.emplace(*env.settingsPath);
   auto settingsFailure = [&](const Failure& failure) {
@@ -498,12 +709,12 @@ int RunFiles(const Request& request, const CliEnvironment& env) {
       std::find(request.files.begin(), request.files.end(), "-") != request.files.end();
   if (request.check && workers > 1 && !readsStandardInput) {
     for (const Outcome outcome :
-         CheckFilesInParallel(request, events, store ? &*store : nullptr, workers, env))
+         CheckFilesInParallel(request, modules, events, store ? &*store : nullptr, workers, env))
       tell(outcome);
   } else {
-    for (const auto& file : request.files) {
-      const Outcome outcome = ProcessFile(file, request, events, ui, settings, env);
-      settings.FileDone(outcome != Outcome::Failed);
+    for (std::size_t i = 0; i < request.files.size(); ++i) {
+      const Outcome outcome = ProcessFile(request.files[i], modules[i], request, events, ui, settings, env);
+      settings.FileDone(outcome != Outcome::Failed && !modules[i].authorFromConfig);
       tell(outcome);
     }
   }
@@ -535,25 +746,50 @@ int Serve(const CliEnvironment& env) {
 
 }  // namespace
 
+int UsageError(const CliEnvironment& env, std::string_view message) {
+  // One write: standard error is unbuffered.
+  env.err << "tamvo: " + std::string(message) + "\n" << std::flush;
+  return kExitUsage;
+}
+
 int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   Request request;
   if (const auto exit = ParseArguments(args, env, request)) return *exit;
-  if (const auto usage = CheckRequest(request)) {
-    env.err << "tamvo: " << *usage << '\n';
-    return kExitUsage;
-  }
+  if (const auto usage = CheckRequest(request)) return UsageError(env, *usage);
   if (request.serving) return Serve(env);
-  if (request.docs.docs || request.docs.filter) {
-    request.docs.codePage = request.codePage;
-    request.docs.encodingChoice = request.encodingChoice;
-    return RunDocsCommand(request.docs, env);
+  const bool pages = request.docs.docs || request.docs.filter;
+  const std::vector<std::string>& files = request.linting    ? request.lint.files
+                                          : request.counting ? request.coverage.files
+                                          : pages            ? request.docs.files
+                                                             : request.files;
+  std::vector<ModuleOptions> modules;
+  if (const auto exit = ResolveModuleOptions(request, files, env, modules)) return *exit;
+  if (pages) return RunDocsCommand(request.docs, modules, env);
+  if (request.linting) return RunLint(request.lint, modules, env);
+  if (request.counting) return RunCoverage(request.coverage, modules, env);
+  return RunFiles(request, modules, env);
+}
+
+std::optional<std::string> ResolveEncoding(const std::string& name, const std::string& what,
+                                           ResolvedEncoding& encoding) {
+  // Files are split into lines before they are decoded, which needs a code
+  // page that writes ASCII as ASCII.
+  const std::string lower = Lowercase(name);
+  if (lower.empty()) return what + " needs a name: auto, utf-8 or a code page such as cp932";
+  if (lower == "auto") return std::nullopt;
+  if (lower == "utf-8" || lower == "utf8") {
+    encoding.choice = EncodingChoice::Utf8;
+    return std::nullopt;
   }
-  if (request.linting) {
-    request.lint.codePage = request.codePage;
-    request.lint.encodingChoice = request.encodingChoice;
-    return RunLint(request.lint, env);
+  encoding.codePage = name;
+  for (char& c : encoding.codePage) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  encoding.choice = EncodingChoice::Legacy;
+  try {
+    if (CodePage(encoding.codePage).AsciiIsItself()) return std::nullopt;
+  } catch (const Failure&) {
+    return what + ": unknown encoding " + name;
   }
-  return RunFiles(request, env);
+  return what + ": " + name + " doesn't write ASCII as ASCII, as exported modules do";
 }
 
 }  // namespace tamvo

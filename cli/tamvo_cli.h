@@ -5,9 +5,15 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "host/posix/module_file.h"
+
 namespace tamvo {
+
+// What --version prints after "tamvo ", and SARIF logs name.
+inline constexpr const char* kTamvoVersion = "1.0.0";
 
 // Exit codes of the command.
 inline constexpr int kExitDone = 0;
@@ -26,6 +32,30 @@ struct CliEnvironment {
   bool interactive;  // standard input and error are a terminal: ask for the author
   std::optional<std::filesystem::path> settingsPath;  // none: the author is not remembered
 };
+
+// Every usage error goes through here, so that each reads
+// "tamvo: MESSAGE" on one line of standard error; returns kExitUsage.
+int UsageError(const CliEnvironment& env, std::string_view message);
+
+// An encoding as --encoding or a .tamvo.toml names it, resolved.
+struct ResolvedEncoding {
+  std::string codePage = "CP932";
+  EncodingChoice choice = EncodingChoice::Detect;
+};
+
+// Resolves name into encoding, or returns the usage error that name is:
+// one iconv doesn't know, or one that doesn't write ASCII as ASCII. what
+// begins the message: "--encoding".
+std::optional<std::string> ResolveEncoding(const std::string& name, const std::string& what,
+                                           ResolvedEncoding& encoding);
+
+// All of standard input; throws Failure on a read error, so that a module
+// read partway is never taken for a whole one.
+std::string ReadStandardInput(std::istream& in);
+
+// The module of a file, or of standard input for "-" (named by no stem then),
+// read in the encoding given. Throws Failure as the reads and the parse do.
+ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, std::istream& in);
 
 // Runs "tamvo <args...>" (args without the program name); returns the exit code.
 int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env);

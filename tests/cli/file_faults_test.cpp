@@ -121,6 +121,7 @@ TEST_F(FileFaults, AReadErrorPartwayFailsTheFile) {
       {"--check", {"insert-all", "--check", file}, false, file},
       {"to standard output", {"insert-all", file}, false, file},
       {"from standard input", {"insert-all", "-"}, true, "<stdin>"},
+      {"linted from standard input", {"lint", "-"}, true, "<stdin>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

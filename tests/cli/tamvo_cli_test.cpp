@@ -7,6 +7,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include <stdexcept>
 
 #include "cli/settings_file.h"
+#include "commands/lint.h"
 #include "host/posix/file_io.h"
 
 namespace tamvo {
@@ -218,6 +220,16 @@ TEST_F(TamvoCli, AuthorIsStoredAndOfferedNextTime) {
   EXPECT_NE(out.str().find("' * @auther     \r\n"), std::string::npos);
 }
 
+// Valid UTF-8 whose characters all lie below U+0800 ("é" is C3 A9) reads
+// as cp932 too ("ﾃｩ"), and auto takes it so.
+const std::string kLatinUtf8 =
+    "' pond\xC3\xA9r\xC3\xA9"
+    "e\r\nPrivate Sub Worksheet_SelectionChange(ByVal Target As Range)\r\n"
+    "End Sub\r\n";
+const std::string kReadsBothWays =
+    "this file reads as UTF-8 and as cp932; new text would mix the two: run again with --encoding utf-8 "
+    "or --encoding cp932\n";
+
 // Input tamvo refuses: exit code 3, a message naming the file and the
 // cause, and the file byte for byte as it was.
 struct RefusedCase {
@@ -253,14 +265,28 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string("\xFF\xFEO\0p\0", 6),
                     {"insert-all"},
                     "this file is UTF-16, which exported modules never are"},
-        RefusedCase{"bytes that are not cp932",
+        RefusedCase{"bytes that are neither UTF-8 nor cp932",
                     "Option Explicit\r\n' \x81\x20\r\nSub A()\r\nEnd Sub\r\n",
                     {"insert-all"},
-                    "line 2: the bytes 81 20 at column 3 are not valid CP932"},
+                    "line 2: the bytes 81 20 at column 3 are not valid CP932; if the file is in another "
+                    "encoding, name it with --encoding\n"},
+        RefusedCase{"cp932 read as UTF-8",
+                    "' \x93\xFA\r\nSub A()\r\nEnd Sub\r\n",
+                    {"--encoding", "utf-8", "insert-all"},
+                    "line 1: the bytes 93 FA at column 3 are not valid UTF-8; if the file is in another "
+                    "encoding, name it with --encoding\n"},
         RefusedCase{"a UTF-8 character cut short after a byte order mark",
                     "\xEF\xBB\xBF' x\r\n' \xE6\x97\r\n",
                     {"delete-all"},
-                    "line 2: the bytes E6 97 at column 3 are not valid UTF-8"},
+                    "line 2: the bytes E6 97 at column 3 are not valid UTF-8\n"},
+        RefusedCase{"an event summary for UTF-8 Latin text read as cp932",
+                    kLatinUtf8,
+                    {"insert-all"},
+                    kReadsBothWays},
+        RefusedCase{"an author for UTF-8 Latin text read as cp932",
+                    kLatinUtf8,
+                    {"insert-header", "--author", "\xE5\xB1\xB1\xE7\x94\xB0"},
+                    kReadsBothWays},
         RefusedCase{"a lone UTF-16 surrogate written as UTF-8",
                     "Option Explicit\r\n' \xE6\x97\xA5 \xED\xA0\x80\r\nSub A()\r\nEnd Sub\r\n",
                     {"insert-all"},
@@ -509,6 +535,16 @@ TEST_F(TamvoCli, AFailureOfAnyKindIsItsFilesAlone) {
   }
 }
 
+TEST_F(TamvoCli, AStandardInputGoneBadIsAFailureNotAnEmptyModule) {
+  for (const std::string command : {"insert-all", "lint"}) {
+    SCOPED_TRACE(command);
+    std::istream input(nullptr);  // bad from the start: nothing to read, and no end of file either
+    EXPECT_EQ(Run({command, "-"}, input), kExitFailed);
+    EXPECT_EQ(err.str(), "tamvo: <stdin>: can't read\n");
+    EXPECT_EQ(out.str(), "");
+  }
+}
+
 TEST_F(TamvoCli, EncodingIsDetectedOrForced) {
   // C3 BD is "ﾃｽ" in cp932 and "ý" in UTF-8; E6 97 A5 is "日" in UTF-8.
   const std::string katakana = "' \xC3\xBD\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n";
@@ -520,8 +556,7 @@ TEST_F(TamvoCli, EncodingIsDetectedOrForced) {
     std::vector<std::string> encoding;
     const std::string& summary;
   } cases[] = {
-      {katakana, {}, inCp932},
-      {katakana, {"--encoding", "AUTO"}, inCp932},
+      {katakana, {"--encoding", "cp932"}, inCp932},
       {katakana, {"--encoding=utf-8"}, inUtf8},
       {kanji, {}, inUtf8},
       {kanji, {"--encoding", "cp932"}, inCp932},
@@ -533,6 +568,26 @@ TEST_F(TamvoCli, EncodingIsDetectedOrForced) {
     EXPECT_EQ(Run(args), kExitDone) << err.str();
     EXPECT_NE(out.str().find(c.summary), std::string::npos) << out.str();
   }
+}
+
+TEST_F(TamvoCli, AFileThatReadsBothWaysTakesNoComposedTextAnywhere) {
+  const auto file = Write("m.bas", kLatinUtf8);
+  for (const char* check : {"--check", "--encoding=AUTO"}) {
+    EXPECT_EQ(Run({"insert-all", check, file}), kExitFailed);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(err.str().ends_with("tamvo: " + file + ": " + kReadsBothWays)) << err.str();
+  }
+  // Text the file holds goes back as its own bytes: a description follows
+  // its parameter's new name.
+  const auto renamed = Write("r.bas",
+                             "'/**\r\n' * @param old pond\xC3\xA9r\xC3\xA9"
+                             "e\r\n' */\r\n"
+                             "Sub A(ByVal b As Long)\r\nEnd Sub\r\n");
+  EXPECT_EQ(Run({"update-all", renamed}), kExitDone) << err.str();
+  EXPECT_NE(out.str().find("' * @param b pond\xC3\xA9r\xC3\xA9"
+                           "e\r\n"),
+            std::string::npos)
+      << out.str();
 }
 
 TEST_F(TamvoCli, AnEncodingThatCantBeUsedIsAUsageErrorToldOnce) {
@@ -637,27 +692,95 @@ TEST(SettingsFile, NoneWithoutAHomeOrAnAbsoluteConfigFolder) {
   restore("HOME", home);
 }
 
-TEST_F(TamvoCli, UsageErrors) {
+TEST_F(TamvoCli, UsageErrorsAreOneLineOfTamvoAndReadNoFile) {
   const auto file = Write("a.bas", kModule);
-  const std::vector<std::vector<std::string>> calls = {
-      {},
-      {"insert-all"},
-      {"insert-proc", file},
-      {"insert-proc", "--line", "0", file},
-      {"insert-all", file, file},
-      {"insert-all", "-i", "--check", file},
-      {"insert-all", "-i", "-"},
-      {"reformat", file},
-      {"lint", "-i", file},
-      {"lint", "--disable", "no-such-rule", file},
-      {"lint", "--format", "xml", file},
-      {"update-proc", file},
+  const std::string commands =
+      " (commands: insert-proc, insert-all, insert-header, delete-proc, delete-all, delete-header, "
+      "update-proc, update-all, update-header, lint, lsp, coverage, docs, doxygen-filter)";
+  const struct {
+    std::vector<std::string> args;
+    std::string message;  // what the line says after "tamvo: ", or how it begins
+  } cases[] = {
+      {{}, "no command given" + commands},
+      {{"insert-al", file}, "unknown command 'insert-al'; did you mean 'insert-all'?" + commands},
+      {{"--check", "UPDATE-AL", file}, "unknown command 'UPDATE-AL'; did you mean 'update-all'?" + commands},
+      {{"--encoding", "cp932", "delete", file},
+       "unknown command 'delete'; did you mean 'delete-all'?" + commands},
+      {{"reformat", file}, "unknown command 'reformat'" + commands},
+      {{"insert-proc", "--line", "abc", file}, "--line needs a line number from 1, not 'abc'"},
+      {{"insert-proc", "--line", "0", file}, "--line needs a line number from 1, not '0'"},
+      {{"delete-proc", "--line=-3", file}, "--line needs a line number from 1, not '-3'"},
+      {{"update-proc", "--line", "2x", file}, "--line needs a line number from 1, not '2x'"},
+      {{"insert-proc", "--line", "99999999999", file},
+       "--line needs a line number from 1, not '99999999999'"},
+      {{"insert-proc", file, "--line"}, "--line needs a value"},
+      {{"insert-proc", file}, "--line is required"},
+      {{"insert-all"}, "FILE is required"},
+      {{"insert-all", file, file}, "without -i or --check give exactly one FILE"},
+      {{"insert-all", "-i", "--check", file}, "-i and --check don't go together"},
+      {{"--in-place", "insert-all", "--check", file}, "-i and --check don't go together"},
+      {{"insert-all", "-i", "-"}, "standard input can't be rewritten in place"},
+      {{"insert-all", "--bogus", file}, "the following argument was not expected: --bogus"},
+      {{"lint", "-i", file}, "lint changes nothing: -i and --check don't go with it"},
+      {{"lint", "--disable", "no-such-rule", file}, "lint: no rule no-such-rule (rules: missing-doc "},
+      {{"lint", "--format", "xml", file}, "--format: xml not in {text,json,sarif}"},
+      {{"coverage", "--check", file}, "coverage changes nothing: -i and --check don't go with it"},
+      {{"coverage", "--fail-under", "80%", file}, "--fail-under needs a percentage from 0 to 100, not '80%'"},
+      {{"coverage", "--fail-under", "100.5", file},
+       "--fail-under needs a percentage from 0 to 100, not '100.5'"},
+      {{"lint", "--config", file, "--no-config", file}, "--config and --no-config don't go together"},
+      {{"insert-all", "--config", (folder / "none.toml").string(), file}, "--config: File does not exist"},
   };
-  for (const auto& call : calls) EXPECT_EQ(Run(call), kExitUsage) << ::testing::PrintToString(call);
+  for (const auto& c : cases) {
+    const auto shown = ::testing::PrintToString(c.args);
+    EXPECT_EQ(Run(c.args), kExitUsage) << shown;
+    const std::string said = err.str();
+    EXPECT_TRUE(said.starts_with("tamvo: " + c.message)) << shown << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << shown << said;
+  }
   EXPECT_EQ(ReadFileBytes(file), kModule);
   EXPECT_EQ(Run({"--version"}), kExitDone);
   EXPECT_EQ(Run({"--help"}), kExitDone);
   EXPECT_NE(out.str().find("insert-header"), std::string::npos);
+}
+
+TEST_F(TamvoCli, EachCommandsHelpListsTheOptionsItTakes) {
+  const struct {
+    std::string command;
+    std::vector<std::string> listed;
+    std::vector<std::string> notListed;
+  } cases[] = {
+      {"insert-proc",
+       {"--line N", "-i,--in-place", "--check", "--encoding ENC", "--config FILE"},
+       {"--author"}},
+      {"update-header", {"--author", "-i,--in-place", "--check", "--encoding ENC"}, {"--line"}},
+      {"delete-all", {"-i,--in-place", "--check", "--encoding ENC"}, {"--line", "--author"}},
+      {"lint",
+       {"--scope", "--disable", "--encoding ENC", "--config FILE", "--no-config"},
+       {"--in-place", "--check"}},
+      {"coverage",
+       {"--scope", "--fail-under PERCENT", "--format", "--encoding ENC", "--config FILE"},
+       {"--check"}},
+      {"docs", {"--private", "-o DIR", "--encoding ENC"}, {"--in-place", "--check"}},
+      {"doxygen-filter", {"--encoding ENC"}, {"--in-place", "--check"}},
+      {"lsp", {"--stdio"}, {"--encoding"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({c.command, "--help"}), kExitDone) << c.command;
+    const std::string help = out.str();
+    for (const auto& option : c.listed) EXPECT_NE(help.find(option), std::string::npos) << c.command;
+    for (const auto& option : c.notListed) EXPECT_EQ(help.find(option), std::string::npos) << c.command;
+  }
+  // Every rule, one a line, with what it finds.
+  EXPECT_EQ(Run({"lint", "--help"}), kExitDone);
+  const std::string help = out.str();
+  for (const LintRule rule : kLintRules) {
+    const std::string name(LintRuleName(rule));
+    const auto at = help.find("\n  " + name + " ");
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string line = help.substr(at + 1, help.find('\n', at + 1) - at - 1);
+    EXPECT_TRUE(line.ends_with(" " + std::string(LintRuleSummary(rule)))) << line;
+  }
 }
 
 // A documented module: lines counted as --line counts them, the hidden
@@ -666,7 +789,7 @@ const std::string kDocumented =
     "Attribute VB_Name = \"mdlDoc\"\r\n'/**\r\n' * Adds.\r\n' * @param a - the a\r\n"
     "' * @param gone - was here\r\n' * @param c\r\n' */\r\nFunction Add(a, b)\r\nEnd Function\r\n";
 
-TEST_F(TamvoCli, LintThenUpdateThenLintIsClean) {
+TEST_F(TamvoCli, LintThenUpdateLeavesOnlyTheMissingWords) {
   const auto file = Write("doc.bas", kDocumented);
   EXPECT_EQ(Run({"lint", file}), kExitWouldChange);
   EXPECT_EQ(out.str(), file + ":5:5: warning: @param gone names no parameter of Add [param-stale]\n" + file +
@@ -681,8 +804,10 @@ TEST_F(TamvoCli, LintThenUpdateThenLintIsClean) {
             "Attribute VB_Name = \"mdlDoc\"\r\n'/**\r\n' * Adds.\r\n' * @return \r\n"
             "' * @param a - the a\r\n' * @param b\r\n' */\r\nFunction Add(a, b)\r\nEnd Function\r\n");
   EXPECT_EQ(Run({"update-all", "--check", file}), kExitDone);
-  EXPECT_EQ(Run({"lint", file}), kExitDone);
-  EXPECT_EQ(out.str(), "");
+  // What update wrote is in line; the words are a person's to write.
+  EXPECT_EQ(Run({"lint", file}), kExitWouldChange);
+  EXPECT_EQ(out.str(), file + ":4:5: warning: @return of Add says nothing [return-undescribed]\n" + file +
+                           ":6:5: warning: @param b of Add says nothing [param-undescribed]\n");
 }
 
 TEST_F(TamvoCli, LintAsJsonAndItsExitCodes) {
@@ -721,6 +846,219 @@ TEST_F(TamvoCli, ProcedureAtALineOfTwoOfOneName) {
   EXPECT_EQ(out.str(),
             "#If VBA7 Then\r\nFunction T() As LongPtr\r\nEnd Function\r\n#Else\r\n\r\n'/**\r\n' * .\r\n"
             "' * @return \r\n' */\r\nFunction T() As Long\r\nEnd Function\r\n#End If\r\n");
+}
+
+TEST_F(TamvoCli, ALineUpdateMovesKeepsItsBytes) {
+  // "\xEE\xEF" is one of cp932's two spellings of U+2170; the code page
+  // writes the other ("\xFA\x40").
+  const auto file = Write("m.bas",
+                          "'/**\r\n' * x\r\n' * @see \xEE\xEF\r\n' * @param a the a\r\n' */\r\n"
+                          "Sub F(a)\r\nEnd Sub\r\n");
+  EXPECT_EQ(Run({"update-all", file}), kExitDone);
+  EXPECT_EQ(out.str(),
+            "'/**\r\n' * x\r\n' * @param a the a\r\n' * @see \xEE\xEF\r\n' */\r\nSub F(a)\r\nEnd Sub\r\n");
+}
+
+// The modules of tests/cli/coverage, counted by hand. mdlTools.bas: ten
+// procedures (its Declare is none); Add is documented, and so is Clear,
+// whose stale @param takes nothing away; Scale's @return and Log's @param
+// say nothing, Half has no @return, Copy no @param for target, Reset's
+// summary is ".", dict_Changed's the placeholder "dict.", TrimName is
+// documented in another style and Untouched not at all. dict_Changed,
+// TrimName and Clear are Private. clsCounter.cls: five, all public; the
+// Handle under #Else has no block, the properties need no @param or
+// @return. mdlConstants.bas: none, only a Declare.
+TEST_F(TamvoCli, CoverageCountsAsCountedByHand) {
+  const std::string project = TAMVO_COVERAGE_PROJECT "/";
+  const std::string cls = project + "clsCounter.cls";
+  const std::string constants = project + "mdlConstants.bas";
+  const std::string tools = project + "mdlTools.bas";
+  EXPECT_EQ(Run({"coverage", cls, constants, tools}), kExitDone);
+  EXPECT_EQ(out.str(), " 80.0%   4/5  " + cls + "\n100.0%   0/0  " + constants + "\n 20.0%  2/10  " + tools +
+                           "\n 40.0%  6/15  total\n");
+  EXPECT_EQ(Run({"coverage", "--scope", "public", "--format", "markdown", cls, constants, tools}), kExitDone);
+  EXPECT_EQ(out.str(), "| Module | Documented | Coverage |\n|:---|---:|---:|\n| " + cls +
+                           " | 4 of 5 | 80.0% |\n| " + constants + " | 0 of 0 | 100.0% |\n| " + tools +
+                           " | 1 of 7 | 14.3% |\n| **Total** | 5 of 12 | 41.7% |\n");
+  EXPECT_EQ(Run({"coverage", "--format", "json", tools}), kExitDone);
+  EXPECT_NE(out.str().find(
+                "\"total\": {\n    \"documented\": 2,\n    \"procedures\": 10,\n    \"percent\": 20.0\n"),
+            std::string::npos)
+      << out.str();
+
+  // 5 of 12 is 41.67%, shown as 41.7%: the threshold is held to the figure.
+  const struct {
+    std::string threshold;
+    int exit;
+  } thresholds[] = {
+      {"41.6", kExitDone}, {"41.7", kExitWouldChange}, {"0", kExitDone}, {"100", kExitWouldChange}};
+  for (const auto& t : thresholds) {
+    EXPECT_EQ(Run({"coverage", "--scope", "public", "--fail-under", t.threshold, cls, constants, tools}),
+              t.exit)
+        << t.threshold;
+  }
+  EXPECT_EQ(Run({"coverage", "--fail-under", "0", tools, (folder / "missing.bas").string()}), kExitFailed);
+  EXPECT_NE(out.str().find("2/10  total"), std::string::npos) << "the readable file is still counted";
+}
+
+TEST_F(TamvoCli, CoverageReadsAsDoneOnlyWhenDoneAndAsNothingOnlyForNothing) {
+  // 2,000 of 2,001 (99.95%) and 1 of 2,001 (0.05%).
+  auto module = [](int documented) {
+    std::string text;
+    for (int i = 0; i < 2001; ++i) {
+      if (i < documented) text += "'/**\r\n' * Does it.\r\n' */\r\n";
+      text += "Sub P" + std::to_string(i) + "()\r\nEnd Sub\r\n";
+    }
+    return text;
+  };
+  EXPECT_EQ(Run({"coverage", Write("almost.bas", module(2000))}), kExitDone);
+  EXPECT_TRUE(out.str().starts_with(" 99.9%  2000/2001  ")) << out.str();
+  EXPECT_EQ(Run({"coverage", Write("hardly.bas", module(1))}), kExitDone);
+  EXPECT_TRUE(out.str().starts_with("  0.1%  1/2001  ")) << out.str();
+}
+
+// A Private helper without a block, and a public function whose block lacks
+// a @param: missing-doc and param-missing. The module is named after its file.
+const std::string kTwoFindings =
+    "'/**\r\n' * Adds.\r\n' * @return the sum\r\n' * @param a - the first\r\n"
+    "' */\r\nPublic Function Add(a, b)\r\nEnd Function\r\nPrivate Sub Helper()\r\nEnd Sub\r\n";
+
+TEST_F(TamvoCli, EachModuleTakesTheNearestProjectConfigAndTheCommandLineWinsKeyByKey) {
+  Write(".tamvo.toml", "scope = \"public\"\ndisable = [\"param-missing\"]\n");
+  fs::create_directories(folder / "legacy");
+  Write("legacy/.tamvo.toml", "disable = [\"missing-doc\"]\n");
+  const std::string other = Write("other.toml", "scope = \"all\"\n");
+  const std::string top = Write("m.bas", kTwoFindings);
+  const std::string legacy = Write("legacy/m.bas", kTwoFindings);
+  const struct {
+    std::vector<std::string> args;
+    std::string rules;  // the findings' rules, in their order
+  } cases[] = {
+      {{"lint", top}, ""},
+      {{"lint", legacy}, "[param-missing]"},  // the nearest file alone, not both
+      {{"lint", top, legacy}, "[param-missing]"},
+      {{"lint", "--scope", "all", top}, "[missing-doc]"},
+      {{"lint", "--disable", "missing-doc", top}, "[param-missing]"},
+      {{"lint", "--config", other, legacy}, "[param-missing][missing-doc]"},
+      {{"lint", "--no-config", top}, "[param-missing][missing-doc]"},
+      {{"--no-config", "lint", top}, "[param-missing][missing-doc]"},
+  };
+  auto rules = [](const std::string& report) {
+    std::string found;
+    for (std::size_t at = report.find(" ["); at != std::string::npos; at = report.find(" [", at + 1))
+      found += report.substr(at + 1, report.find(']', at) - at);
+    return found;
+  };
+  for (const auto& c : cases) {
+    Run(c.args);
+    EXPECT_EQ(rules(out.str()), c.rules) << ::testing::PrintToString(c.args) << err.str();
+  }
+  // Standard input takes the configuration of the current folder.
+  const fs::path was = fs::current_path();
+  fs::current_path(folder / "legacy");
+  std::istringstream module(kTwoFindings);
+  Run({"lint", "-"}, module);
+  fs::current_path(was);
+  EXPECT_EQ(rules(out.str()), "[param-missing]");
+}
+
+TEST_F(TamvoCli, AProjectConfigToldWrongIsAUsageErrorBeforeAnyModuleIsRead) {
+  const std::string config = (folder / ".tamvo.toml").string();
+  const struct {
+    std::string text;
+    std::string message;  // after "tamvo: CONFIG:"
+  } cases[] = {
+      {"scope = 3\n", "1: scope must be \"all\" or \"public\""},
+      {"author = \"me\"\n[docs]\nformat = \"pdf\"\n",
+       "3: docs.format must be \"markdown\" or \"html\", not \"pdf\""},
+      {"encoding = \"utf-8\"\ncolour = \"red\"\n", "2: unknown key 'colour' (keys: encoding, scope, disable"},
+      {"docs.privat = true\n", "1: unknown key 'docs.privat'"},
+      {"[docs]\nprivate = \"yes\"\n", "2: docs.private must be true or false"},
+      {"disable = [\"tag-order\",\n  \"no-such-rule\"]\n",
+       "2: disable: no rule no-such-rule (rules: missing-doc"},
+      {"disable = \"tag-order\"\n", "1: disable must be an array of rule names"},
+      {"encoding = \"klingon\"\n", "1: encoding: unknown encoding klingon"},
+      {"\nscope = \n", "2:9: "},
+  };
+  // The module doesn't exist: reading it would fail with 3.
+  const std::string module = (folder / "missing.bas").string();
+  for (const auto& c : cases) {
+    Write(".tamvo.toml", c.text);
+    EXPECT_EQ(Run({"lint", module}), kExitUsage) << c.text;
+    EXPECT_TRUE(err.str().starts_with("tamvo: " + config + ":" + c.message)) << c.text << err.str();
+  }
+}
+
+TEST_F(TamvoCli, AProjectsAuthorAndEncodingAreUsedAndNotRemembered) {
+  Write(".tamvo.toml", "author = \"Project Team\"\nencoding = \"utf-8\"\n");
+  // "' 日本" in cp932, which is no UTF-8.
+  const std::string file =
+      Write("m.bas", "Attribute VB_Name = \"m\"\r\n' \x93\xfa\x96\x7b\r\nSub A()\r\nEnd Sub\r\n");
+  EXPECT_EQ(Run({"insert-header", file}), kExitFailed) << "read as UTF-8";
+  EXPECT_EQ(Run({"insert-header", "--encoding", "cp932", file}), kExitDone) << err.str();
+  EXPECT_NE(out.str().find("' * @auther     Project Team\r\n"), std::string::npos) << out.str();
+  EXPECT_FALSE(fs::exists(SettingsPath()));
+  EXPECT_EQ(Run({"insert-header", "--encoding", "cp932", "--author", "me", file}), kExitDone);
+  EXPECT_NE(out.str().find("' * @auther     me\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(SettingsPath()).find("me"), std::string::npos);
+}
+
+TEST_F(TamvoCli, DocsTakeTheFormatAndPrivateProceduresFromTheProjectConfig) {
+  fs::create_directories(folder / "a");
+  fs::create_directories(folder / "b");
+  Write("a/.tamvo.toml", "[docs]\nformat = \"html\"\nprivate = true\n");
+  const std::string a = Write("a/mdlA.bas", kTwoFindings);
+  const std::string b = Write("b/mdlB.bas", kTwoFindings);
+  const std::string pages = (folder / "pages").string();
+  EXPECT_EQ(Run({"docs", "-o", pages, a}), kExitDone) << err.str();
+  EXPECT_NE(ReadFileBytes(folder / "pages" / "mdlA.html").find("Helper"), std::string::npos);
+  EXPECT_EQ(Run({"docs", "-o", pages, a, b}), kExitUsage);
+  EXPECT_EQ(err.str(),
+            "tamvo: the modules' .tamvo.toml files ask for pages in html and in markdown; give --format\n");
+  EXPECT_EQ(Run({"docs", "--format", "markdown", "-o", pages, a, b}), kExitDone);
+  EXPECT_NE(ReadFileBytes(folder / "pages" / "mdlA.md").find("Helper"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(folder / "pages" / "mdlB.md").find("Helper"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tamvo
+
+namespace tamvo {
+namespace {
+
+// Descriptions on, from the option or from .tamvo.toml: update writes the
+// summaries into VB_Description in the file's encoding (cp932 here) and a
+// second run changes nothing; lint then finds none stale, and finds the
+// one a person changed; a document's module is left alone, and said so.
+TEST_F(TamvoCli, DescriptionsGoWhereTheObjectBrowserReadsThem) {
+  const std::string file = Write("m.bas", kCommented);
+  ASSERT_EQ(Run({"update-all", "--descriptions", "-i", file}), kExitDone) << err.str();
+  std::ostringstream bytes;
+  bytes << std::ifstream(file, std::ios::binary).rdbuf();
+  EXPECT_NE(bytes.str().find("Private Sub Form_Load()\r\nAttribute Form_Load.VB_Description = \"Form "
+                             "\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x8e\x9e.\"\r\nEnd Sub"),
+            std::string::npos)
+      << bytes.str();
+  EXPECT_EQ(bytes.str().find("Add.VB_Description"), std::string::npos) << "an empty summary writes none";
+  EXPECT_EQ(Run({"update-all", "--descriptions", "--check", file}), kExitDone);
+  EXPECT_EQ(Run({"lint", "--descriptions", "--disable", "summary-empty,param-undescribed,return-undescribed",
+                 file}),
+            kExitDone)
+      << out.str();
+
+  std::string changed = bytes.str();
+  changed.replace(changed.find("VB_Description = \"Form"), 22, "VB_Description = \"Old");
+  Write("m.bas", changed);
+  EXPECT_EQ(Run({"lint", "--disable", "summary-empty,param-undescribed,return-undescribed", file}), kExitDone)
+      << "descriptions off: not held against the summaries";
+  Write(".tamvo.toml", "descriptions = true\n");
+  EXPECT_EQ(Run({"lint", "--disable", "summary-empty,param-undescribed,return-undescribed", file}),
+            kExitWouldChange);
+  EXPECT_NE(out.str().find("[description-stale]"), std::string::npos) << out.str();
+
+  const std::string sheet = Write("Sheet1.doccls", kCommented);
+  EXPECT_EQ(Run({"update-all", "-i", sheet}), kExitDone);
+  EXPECT_NE(err.str().find("a document's module"), std::string::npos) << err.str();
 }
 
 }  // namespace
