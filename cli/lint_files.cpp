@@ -1,5 +1,6 @@
 #include "cli/lint_files.h"
 
+#include <filesystem>
 #include <ios>
 #include <istream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include "cli/run_report.h"
 #include "cli/sarif_log.h"
 #include "cli/tamvo_cli.h"
+#include "commands/descriptions.h"
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -39,7 +41,12 @@ int RunLint(const LintRequest& request, const std::vector<ModuleOptions>& module
       LintOptions options;
       options.publicOnly = module.publicOnly;
       options.disabled = module.disabled;
-      if (module.descriptions) options.descriptions = &file.Exported();
+      // A document's module keeps its descriptions, as update leaves them.
+      if (module.descriptions &&
+          DescribesMembers(file.Exported(), ModuleKindOfExtension(FromUtf8(
+                                                std::filesystem::path(name).extension().string())))) {
+        options.descriptions = &file.Exported();
+      }
       for (const auto& finding : LintModule(*file.Module(), options)) {
         found = true;
         const LineNumber line = fileLines[static_cast<std::size_t>(finding.line)];

@@ -150,10 +150,22 @@ const ProjectConfig* ProjectConfigs::For(const std::string& file) {
     // The folder as the system finds it, so that ".." goes where it leads.
     const fs::path folder = file == "-" ? fs::current_path(error) : fs::absolute(file, error).parent_path();
     const fs::path canonical = fs::weakly_canonical(folder, error);
+    if (live_) nearest_.clear();
     found = Nearest(error ? folder : canonical);
   }
   if (!found) return nullptr;
   auto at = read_.find(*found);
+  if (live_) {
+    Stamp stamp;
+    stamp.size = fs::file_size(*found, error);
+    stamp.time = fs::last_write_time(*found, error);
+    const auto known = stamps_.find(*found);
+    if (at != read_.end() && (known == stamps_.end() || !(known->second == stamp))) {
+      read_.erase(at);
+      at = read_.end();
+    }
+    stamps_[*found] = stamp;
+  }
   if (at == read_.end()) {
     // Named as given, or from the current folder when it lies within it.
     std::string name = found->string();

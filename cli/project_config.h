@@ -5,6 +5,7 @@
 // --no-config reads none. An option given on the command line wins over
 // the file's value for that option alone.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -61,9 +62,11 @@ ProjectConfig ReadProjectConfig(const std::filesystem::path& file, const std::st
 class ProjectConfigs {
  public:
   // named: --config FILE, for every module; ignore: --no-config; neither:
-  // each module's nearest .tamvo.toml.
-  ProjectConfigs(std::optional<std::filesystem::path> named, bool ignore)
-      : named_(std::move(named)), ignore_(ignore) {}
+  // each module's nearest .tamvo.toml. live: for a process that runs on
+  // while files change (the language server): each question looks for the
+  // nearest file again and reads one again whose size or time changed.
+  ProjectConfigs(std::optional<std::filesystem::path> named, bool ignore, bool live = false)
+      : named_(std::move(named)), ignore_(ignore), live_(live) {}
 
   // The configuration of the module FILE ("-": standard input), or null
   // when none applies. Throws as ReadProjectConfig does.
@@ -74,6 +77,14 @@ class ProjectConfigs {
 
   std::optional<std::filesystem::path> named_;
   bool ignore_;
+  bool live_;
+  // live: each file's size and last write time when read.
+  struct Stamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    bool operator==(const Stamp&) const = default;
+  };
+  std::map<std::filesystem::path, Stamp> stamps_;
   std::map<std::filesystem::path, std::optional<std::filesystem::path>> nearest_;  // by folder
   std::map<std::filesystem::path, ProjectConfig> read_;                            // by file
 };

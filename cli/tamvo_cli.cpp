@@ -347,6 +347,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   // Some clients pass --stdio to every server; standard input and output is
   // the only way this one talks.
   lsp->add_flag("--stdio", request.stdio, "accepted and ignored");
+  lsp->add_option("--config", request.configFile,
+                  "the .tamvo.toml of every document, instead of the nearest one")
+      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->type_name("FILE");
+  lsp->add_flag("--no-config", request.noConfig, "read no .tamvo.toml");
 
   AddCoverageCommand(app, request.coverage);
   app.get_subcommand("coverage")->callback([&request] { request.counting = true; });
@@ -375,8 +380,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
 
 // The usage rules CLI11 can't say; the message when one is broken.
 std::optional<std::string> CheckRequest(Request& request) {
-  if (request.serving) return std::nullopt;
   if (request.configFile && request.noConfig) return "--config and --no-config don't go together";
+  if (request.serving) return std::nullopt;
   if (request.docs.docs || request.docs.filter) {
     if (request.inPlace || request.check) {
       return "docs and doxygen-filter change no module: -i and --check don't go with them";
@@ -480,16 +485,13 @@ std::optional<int> ResolveModuleOptions(const Request& request, const std::vecto
 // descriptions, then written into them (only the procedure's, for one).
 void UpdateDescriptions(ModuleFile& file, const std::string& name, const std::string& shownName,
                         const std::u16string* only, const CliEnvironment& env) {
-  const ModuleKind kind =
-      std::max(file.Exported().Kind(),
-               ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())));
-  if (kind == ModuleKind::Document) {
+  if (!DescribesMembers(file.Exported(),
+                        ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())))) {
     env.err << "tamvo: " << shownName
             << ": a document's module: its descriptions stay as they are (the editor drops them on import)\n";
     return;
   }
-  SeedSummariesFromDescriptions(file.Exported(), only);
-  WriteDescriptions(file.Exported(), only);
+  UpdateDescriptions(file.Exported(), only);
 }
 
 std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& name,
@@ -728,8 +730,9 @@ int RunFiles(const Request& request, const std::vector<ModuleOptions>& modules, 
 }
 
 // The language server reads the stored author (for headers, when the client
-// gives none) and never writes the settings file.
-int Serve(const CliEnvironment& env) {
+// gives none) and never writes the settings file. Each document takes the
+// options of its nearest .tamvo.toml, read again when it changes.
+int Serve(const Request& request, const CliEnvironment& env) {
   std::optional<SettingsFile> store;
   if (env.settingsPath) {
     store.emplace(*env.settingsPath);
@@ -741,7 +744,23 @@ int Serve(const CliEnvironment& env) {
     }
   }
   RunSettings settings(store ? &*store : nullptr, /*check=*/true);
-  return lsp::RunLanguageServer(env.in, env.out, env.err, settings);
+  ProjectConfigs configs(request.configFile, request.noConfig, /*live=*/true);
+  auto optionsOf = [&configs](const std::string& path) {
+    lsp::ProjectOptions options;
+    const ProjectConfig* config = nullptr;
+    try {
+      config = configs.For(path);
+    } catch (const Failure& failure) {
+      throw std::runtime_error(ToUtf8(failure.Description()));
+    }
+    if (!config) return options;
+    options.publicOnly = config->publicOnly.value_or(false);
+    options.disabled = config->disabled.value_or(std::set<LintRule>());
+    options.descriptions = config->descriptions.value_or(false);
+    if (config->author) options.author = FromUtf8(*config->author);
+    return options;
+  };
+  return lsp::RunLanguageServer(env.in, env.out, env.err, settings, optionsOf);
 }
 
 }  // namespace
@@ -756,7 +775,7 @@ int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env) {
   Request request;
   if (const auto exit = ParseArguments(args, env, request)) return *exit;
   if (const auto usage = CheckRequest(request)) return UsageError(env, *usage);
-  if (request.serving) return Serve(env);
+  if (request.serving) return Serve(request, env);
   const bool pages = request.docs.docs || request.docs.filter;
   const std::vector<std::string>& files = request.linting    ? request.lint.files
                                           : request.counting ? request.coverage.files

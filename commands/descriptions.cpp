@@ -104,6 +104,15 @@ void WriteDescriptions(ExportedModule& exported, const std::u16string* only) {
   }
 }
 
+bool DescribesMembers(const ExportedModule& exported, ModuleKind kindOfName) {
+  return exported.Kind() != ModuleKind::Document && kindOfName != ModuleKind::Document;
+}
+
+void UpdateDescriptions(ExportedModule& exported, const std::u16string* only) {
+  SeedSummariesFromDescriptions(exported, only);
+  WriteDescriptions(exported, only);
+}
+
 std::vector<StaleDescription> StaleDescriptions(ExportedModule& exported) {
   std::vector<StaleDescription> stale;
   if (exported.Kind() == ModuleKind::Document) return stale;

@@ -30,6 +30,15 @@ bool SeedSummariesFromDescriptions(ExportedModule& exported, const std::u16strin
 // removes nothing. With only given, that procedure's alone (by name).
 void WriteDescriptions(ExportedModule& exported, const std::u16string* only = nullptr);
 
+// Whether the module's descriptions are written: not a document's module,
+// by its header or by its file name's extension (kindOfName).
+bool DescribesMembers(const ExportedModule& exported, ModuleKind kindOfName);
+
+// What an update does with descriptions on: summaries nobody wrote seeded
+// from the descriptions, then every summary written into its description.
+// With only given, that procedure's alone (by name).
+void UpdateDescriptions(ExportedModule& exported, const std::u16string* only = nullptr);
+
 // A procedure (or, with procedure empty, the module) whose description is
 // not its summary.
 struct StaleDescription {

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "commands/commands.h"
+#include "commands/descriptions.h"
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -17,13 +18,22 @@ namespace tamvo::lsp {
 
 namespace {
 
-// Whether the diagnostic is the server's, of a finding that update mends.
-bool UpdateMends(const Diagnostic& diagnostic) {
-  if (diagnostic.source != kDiagnosticSource || !diagnostic.code) return false;
+// The rule of a diagnostic of the server's.
+std::optional<LintRule> RuleOf(const Diagnostic& diagnostic) {
+  if (diagnostic.source != kDiagnosticSource || !diagnostic.code) return std::nullopt;
   const auto* name = std::get_if<std::string>(&*diagnostic.code);
-  const std::optional<LintRule> rule = name ? LintRuleOfName(*name) : std::nullopt;
+  return name ? LintRuleOfName(*name) : std::nullopt;
+}
+
+// Whether the diagnostic is of a finding that update mends.
+bool UpdateMends(const Diagnostic& diagnostic) {
+  const std::optional<LintRule> rule = RuleOf(diagnostic);
   return rule && LintRuleFixedByUpdate(*rule);
 }
+
+// The name an action's data gives writing the descriptions, beside the
+// commands' names.
+constexpr std::string_view kDescriptionsAction = "descriptions";
 
 // The commands ask for the author through an input box: the answer is the
 // server's author, and nothing is ever stored.
@@ -81,10 +91,52 @@ const ActionCommand& ActionCommandOf(Command command) {
 // module and taken back: the edits of Content(), none where it changes
 // nothing, nothing when it fails. line: the declaration's line (module
 // line) of the procedure it works on, 0 for the module's commands.
+// An update with descriptions on also changes hidden lines, which the
+// module's recorded edits don't hold: it runs on a module read afresh from
+// the text, and the edits are the difference of the texts.
+std::optional<std::vector<TextEdit>> DescribingUpdateEdits(Document& document, Command command,
+                                                           LineNumber line, ActionServices& services) {
+  ExportedModule copy = ExportedModule::FromText(document.Content(), document.Module().Name());
+  MemoryVbe vbe(copy.Module());
+  ActionUi ui(services.author);
+  NoStore settings(services.settings);
+  Commands commands(vbe, services.events, ui, settings);
+  std::u16string procedure;
+  if (line > 0) {
+    vbe.Pane().SetSelection(line, 1, line, 1);
+    ProcKind kind = ProcKind::Proc;
+    procedure = copy.Module()->ProcOfLine(line, kind);
+  }
+  commands.Run(command);
+  if (!ui.failures.empty()) {
+    services.log << "tamvo lsp: " << ActionCommandOf(command).name << ": " << ToUtf8(ui.failures.front())
+                 << '\n';
+    return std::nullopt;
+  }
+  UpdateDescriptions(copy, line > 0 ? &procedure : nullptr);
+  return LineEdits(document.Content(), copy.Text());
+}
+
+// What writing every summary into its description does to the document.
+const std::vector<TextEdit>& DescriptionEdits(Document& document) {
+  if (!document.descriptionEdits) {
+    ExportedModule copy = ExportedModule::FromText(document.Content(), document.Module().Name());
+    UpdateDescriptions(copy);
+    document.descriptionEdits = LineEdits(document.Content(), copy.Text());
+  }
+  return *document.descriptionEdits;
+}
+
 const std::optional<std::vector<TextEdit>>& CommandEdits(Document& document, Command command, LineNumber line,
                                                          ActionServices& services) {
   const auto done = document.runs.find({command, line});
   if (done != document.runs.end()) return done->second;
+  if (services.descriptions &&
+      (command == Command::UpdateCurrentProcComment || command == Command::UpdateAllProcComments)) {
+    return document.runs
+        .emplace(std::pair(command, line), DescribingUpdateEdits(document, command, line, services))
+        .first->second;
+  }
   ExportedModule& file = document.Module();
   RecordingVbe vbe(*file.Module());
   ActionUi ui(services.author);
@@ -130,7 +182,23 @@ class ActionBuilder {
   void Add(std::string_view title, std::string_view kind, Command command, LineNumber line = 0,
            std::optional<std::vector<Diagnostic>> diagnostics = std::nullopt) {
     const auto& edits = CommandEdits(document_, command, line, services_);
-    if (!edits || edits->empty()) return;
+    if (!edits) return;
+    Add(title, kind, ActionCommandOf(command).name, *edits, line, std::move(diagnostics));
+  }
+
+  // The action of writing the descriptions, unless it changes nothing.
+  void AddDescriptions(std::optional<std::vector<Diagnostic>> diagnostics = std::nullopt) {
+    Add(kWriteDescriptions, diagnostics ? "quickfix" : "source", kDescriptionsAction,
+        DescriptionEdits(document_), 0, std::move(diagnostics));
+  }
+
+  std::vector<CodeAction> actions;
+
+ private:
+  void Add(std::string_view title, std::string_view kind, std::string_view name,
+           const std::vector<TextEdit>& edits, LineNumber line,
+           std::optional<std::vector<Diagnostic>> diagnostics) {
+    if (edits.empty()) return;
     CodeAction& action = actions.emplace_back();
     action.title = title;
     action.kind = kind;
@@ -142,19 +210,16 @@ class ActionBuilder {
       CodeActionData& data = action.data.emplace();
       data.uri = uri_;
       data.version = document_.Version();
-      data.command = ActionCommandOf(command).name;
+      data.command = name;
       if (line > 0) data.line = document_.DocumentLines()[static_cast<std::size_t>(line)];
     } else {
       // The smallest edits of whole lines, as a client that takes every
       // action whole has always had them.
       const std::u16string_view before = document_.Content();
-      action.edit = InText(document_, uri_, LineEdits(before, ApplyEdits(before, *edits)));
+      action.edit = InText(document_, uri_, LineEdits(before, ApplyEdits(before, edits)));
     }
   }
 
-  std::vector<CodeAction> actions;
-
- private:
   Document& document_;
   std::string uri_;
   bool resolving_;
@@ -217,6 +282,12 @@ std::vector<CodeAction> CodeActions(Document& document, const CodeActionParams& 
       builder.Add(kUpdateDocComment, "quickfix", Command::UpdateCurrentProcComment, body,
                   std::move(diagnostics));
     }
+    // Stale descriptions have one fix: the module's written afresh.
+    std::vector<Diagnostic> stale;
+    for (const Diagnostic& diagnostic : params.context.diagnostics) {
+      if (RuleOf(diagnostic) == LintRule::DescriptionStale) stale.push_back(diagnostic);
+    }
+    if (!stale.empty() && services.descriptions) builder.AddDescriptions(std::move(stale));
   }
 
   // Insert and delete replace the lines above a declaration, so they are
@@ -244,12 +315,18 @@ std::vector<CodeAction> CodeActions(Document& document, const CodeActionParams& 
     if (!handWritten) builder.Add(kInsertModuleHeader, "source", Command::InsertModuleHeader);
     builder.Add(kUpdateModuleHeader, "source", Command::UpdateModuleHeader);
     if (!handWritten) builder.Add(kDeleteModuleHeader, "source", Command::DeleteModuleHeader);
+    if (services.descriptions) builder.AddDescriptions();
   }
   return builder.actions;
 }
 
 CodeAction ResolveCodeAction(Document& document, CodeAction action, ActionServices& services) {
   const CodeActionData& data = *action.data;
+  if (data.command == kDescriptionsAction) {
+    if (!services.descriptions) throw InvalidValue("data.command", "descriptions are off");
+    action.edit = InText(document, data.uri, DescriptionEdits(document));
+    return action;
+  }
   const auto* command = std::find_if(std::begin(kActionCommands), std::end(kActionCommands),
                                      [&](const ActionCommand& known) { return known.name == data.command; });
   if (command == std::end(kActionCommands)) throw InvalidValue("data.command", "no such command");

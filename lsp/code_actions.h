@@ -23,6 +23,7 @@ inline constexpr std::string_view kDocumentEveryProcedure = "Document every proc
 inline constexpr std::string_view kInsertModuleHeader = "Insert module header";
 inline constexpr std::string_view kUpdateModuleHeader = "Update module header";
 inline constexpr std::string_view kDeleteModuleHeader = "Delete module header";
+inline constexpr std::string_view kWriteDescriptions = "Write descriptions";
 
 // The source of the server's diagnostics, by which a quick fix knows them.
 inline constexpr std::string_view kDiagnosticSource = "tamvo";
@@ -32,6 +33,9 @@ struct ActionServices {
   Settings& settings;  // read, never written
   const std::u16string& author;
   std::ostream& log;
+  // Descriptions on, for a module that takes them: an update writes the
+  // summaries into the descriptions too.
+  bool descriptions = false;
 };
 
 // The actions answering a textDocument/codeAction request. Each comes with

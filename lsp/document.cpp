@@ -1,7 +1,9 @@
 #include "lsp/document.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "commands/descriptions.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 
@@ -39,6 +41,12 @@ std::string_view FileName(std::string_view uri) {
   return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
 }
 
+// A file name without its extension.
+std::u16string StemOf(const std::u16string& name) {
+  const auto dot = name.find_last_of(u'.');
+  return dot == 0 || dot == std::u16string::npos ? name : name.substr(0, dot);
+}
+
 }  // namespace
 
 bool IsModuleDocument(std::string_view languageId, std::string_view uri) {
@@ -50,10 +58,35 @@ bool IsModuleDocument(std::string_view languageId, std::string_view uri) {
   return false;
 }
 
-std::u16string StemOfUri(std::string_view uri) {
-  const std::u16string name = FromUtf8(PercentDecoded(FileName(uri)));
-  const auto dot = name.find_last_of(u'.');
-  return dot == 0 || dot == std::u16string::npos ? name : name.substr(0, dot);
+std::u16string FileNameOfUri(std::string_view uri) { return FromUtf8(PercentDecoded(FileName(uri))); }
+
+std::u16string StemOfUri(std::string_view uri) { return StemOf(FileNameOfUri(uri)); }
+
+std::optional<std::string> PathOfUri(std::string_view uri) {
+  constexpr std::string_view scheme = "file://";
+  if (uri.size() < scheme.size() || ToLowerAscii(FromUtf8(uri.substr(0, scheme.size()))) != u"file://") {
+    return std::nullopt;
+  }
+  uri.remove_prefix(scheme.size());
+  uri = uri.substr(0, std::min(uri.find('?'), uri.find('#')));
+  // The authority: none, or this machine.
+  const auto slash = uri.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  const std::string_view host = uri.substr(0, slash);
+  if (!host.empty() && ToLowerAscii(FromUtf8(host)) != u"localhost") return std::nullopt;
+  std::string path = PercentDecoded(uri.substr(slash));
+  // "/C:/m" names the drive's folder.
+  if (path.size() >= 3 && path[2] == ':' && std::isalpha(static_cast<unsigned char>(path[1])))
+    path.erase(0, 1);
+  return path;
+}
+
+bool Document::Describes() {
+  if (!options.descriptions) return false;
+  const auto dot = name_.find_last_of(u'.');
+  const std::u16string_view extension =
+      dot == std::u16string::npos ? std::u16string_view() : std::u16string_view(name_).substr(dot);
+  return DescribesMembers(Module(), ModuleKindOfExtension(extension));
 }
 
 std::u16string_view Document::Content() const {
@@ -75,7 +108,7 @@ const std::vector<std::u16string_view>& Document::Lines() {
 ExportedModule& Document::Module() {
   if (!module_ && !failure_) {
     try {
-      module_ = ExportedModule::FromText(Content(), stem_);
+      module_ = ExportedModule::FromText(Content(), StemOf(name_));
     } catch (const Failure& failure) {
       failure_ = failure.Description();
     }

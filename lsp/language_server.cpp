@@ -8,7 +8,8 @@
 
 namespace tamvo::lsp {
 
-int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings) {
+int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings,
+                      ProjectOptionsOf optionsOf) {
   Server server(
       settings,
       [&](const nlohmann::json& message) {
@@ -17,7 +18,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Se
         out << WriteFrame(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
             << std::flush;
       },
-      log);
+      log, std::move(optionsOf));
   while (!server.Exited()) {
     const std::optional<Frame> frame = ReadFrame(in);
     if (!frame) break;

@@ -221,8 +221,18 @@ void from_json(const json& in, TextDocumentClientCapabilities& capabilities) {
   Read(Object(in), "codeAction", capabilities.codeAction);
 }
 
+void from_json(const json& in, DidChangeWatchedFilesClientCapabilities& capabilities) {
+  Read(Object(in), "dynamicRegistration", capabilities.dynamicRegistration);
+}
+
+void from_json(const json& in, WorkspaceClientCapabilities& capabilities) {
+  Read(Object(in), "didChangeWatchedFiles", capabilities.didChangeWatchedFiles);
+}
+
 void from_json(const json& in, ClientCapabilities& capabilities) {
-  Read(Object(in), "textDocument", capabilities.textDocument);
+  const json& object = Object(in);
+  Read(object, "textDocument", capabilities.textDocument);
+  Read(object, "workspace", capabilities.workspace);
 }
 
 void from_json(const json& in, InitializeParams& params) {
@@ -262,6 +272,12 @@ void to_json(json& out, const CodeAction& action) {
   if (action.diagnostics) out["diagnostics"] = *action.diagnostics;
   if (action.isPreferred) out["isPreferred"] = *action.isPreferred;
   if (action.data) out["data"] = *action.data;
+}
+
+void from_json(const json& in, FileEvent& event) { Read(Object(in), "uri", event.uri); }
+
+void from_json(const json& in, DidChangeWatchedFilesParams& params) {
+  Read(Object(in), "changes", params.changes);
 }
 
 void to_json(json& out, const PublishDiagnosticsParams& params) {

@@ -149,8 +149,21 @@ struct TextDocumentClientCapabilities {
 };
 void from_json(const nlohmann::json& in, TextDocumentClientCapabilities& capabilities);
 
+// Of the workspace's capabilities, only whether the client watches files
+// the server asks it to (workspace.didChangeWatchedFiles.dynamicRegistration).
+struct DidChangeWatchedFilesClientCapabilities {
+  std::optional<bool> dynamicRegistration;
+};
+void from_json(const nlohmann::json& in, DidChangeWatchedFilesClientCapabilities& capabilities);
+
+struct WorkspaceClientCapabilities {
+  std::optional<DidChangeWatchedFilesClientCapabilities> didChangeWatchedFiles;
+};
+void from_json(const nlohmann::json& in, WorkspaceClientCapabilities& capabilities);
+
 struct ClientCapabilities {
   std::optional<TextDocumentClientCapabilities> textDocument;
+  std::optional<WorkspaceClientCapabilities> workspace;
 };
 void from_json(const nlohmann::json& in, ClientCapabilities& capabilities);
 
@@ -189,6 +202,17 @@ struct CodeAction {
 // An action comes back in codeAction/resolve as the server sent it.
 void from_json(const nlohmann::json& in, CodeAction& action);
 void to_json(nlohmann::json& out, const CodeAction& action);
+
+// A watched file that changed; the server reads only its address.
+struct FileEvent {
+  std::string uri;
+};
+void from_json(const nlohmann::json& in, FileEvent& event);
+
+struct DidChangeWatchedFilesParams {
+  std::vector<FileEvent> changes;
+};
+void from_json(const nlohmann::json& in, DidChangeWatchedFilesParams& params);
 
 struct PublishDiagnosticsParams {
   std::string uri;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "commands/commands.h"
+#include "commands/descriptions.h"
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -30,6 +31,11 @@ auto Request(Result (Server::*handler)(const Params&)) {
   return [handler](Server& server, const json& params) -> json {
     return (server.*handler)(params.get<Params>());
   };
+}
+
+// A notification whose params are not read (initialized).
+auto Notification(void (Server::*handler)(const json&)) {
+  return [handler](Server& server, const json& params) { (server.*handler)(params); };
 }
 
 // A request without params (shutdown): whatever came is not read.
@@ -66,12 +72,14 @@ const std::map<std::string, Server::NotificationHandler>& Server::Notifications(
       {"textDocument/didChange", Notification(&Server::DidChange)},
       {"textDocument/didSave", Notification(&Server::DidSave)},
       {"textDocument/didClose", Notification(&Server::DidClose)},
+      {"initialized", Notification(&Server::Initialized)},
+      {"workspace/didChangeWatchedFiles", Notification(&Server::DidChangeWatchedFiles)},
   };
   return notifications;
 }
 
-Server::Server(Settings& settings, Send send, std::ostream& log)
-    : settings_(settings), send_(std::move(send)), log_(log) {
+Server::Server(Settings& settings, Send send, std::ostream& log, ProjectOptionsOf optionsOf)
+    : settings_(settings), send_(std::move(send)), log_(log), optionsOf_(std::move(optionsOf)) {
   events_.InitEventTable();
 }
 
@@ -169,6 +177,11 @@ json Server::Initialize(const InitializeParams& params) {
         params.capabilities->textDocument->codeAction->resolveSupport->properties;
     resolvesEdits_ = std::find(properties.begin(), properties.end(), "edit") != properties.end();
   }
+  if (params.capabilities && params.capabilities->workspace &&
+      params.capabilities->workspace->didChangeWatchedFiles) {
+    watchesFiles_ =
+        params.capabilities->workspace->didChangeWatchedFiles->dynamicRegistration.value_or(false);
+  }
   initialized_ = true;
   json codeActions = {{"codeActionKinds", {"quickfix", "refactor.rewrite", "source"}}};
   if (resolvesEdits_) codeActions["resolveProvider"] = true;
@@ -188,8 +201,50 @@ json Server::Shutdown() {
 void Server::Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version) {
   auto& document = documents_[uri];
   if (!version) version = document ? document->Version() + 1 : 0;
-  document = std::make_unique<Document>(StemOfUri(uri), FromUtf8(text), *version);
+  document = std::make_unique<Document>(FileNameOfUri(uri), FromUtf8(text), *version);
+  Configure(uri, *document);
   PublishDiagnostics(uri, *document);
+}
+
+void Server::Configure(const std::string& uri, Document& document) {
+  document.options = {};
+  document.configError.reset();
+  const std::optional<std::string> path = PathOfUri(uri);
+  if (!optionsOf_ || !path) return;
+  try {
+    document.options = optionsOf_(*path);
+  } catch (const std::exception& e) {
+    document.configError = e.what();
+  }
+}
+
+// Without watching, a changed configuration is read with the next text of
+// each document; watched, every open document is checked again at once.
+void Server::Initialized(const json&) {
+  if (!watchesFiles_ || !optionsOf_) return;
+  json watchers = json::array({{{"globPattern", "**/" + std::string(kProjectConfigName)}}});
+  send_({{"jsonrpc", "2.0"},
+         {"id", "tamvo/watch"},
+         {"method", "client/registerCapability"},
+         {"params",
+          {{"registrations",
+            {{{"id", "tamvo/watch"},
+              {"method", "workspace/didChangeWatchedFiles"},
+              {"registerOptions", {{"watchers", std::move(watchers)}}}}}}}}});
+}
+
+void Server::DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params) {
+  const bool configChanged = std::any_of(
+      params.changes.begin(), params.changes.end(),
+      [](const FileEvent& event) { return FileNameOfUri(event.uri) == FromUtf8(kProjectConfigName); });
+  if (!configChanged) return;
+  for (auto& [uri, document] : documents_) {
+    Configure(uri, *document);
+    document->diagnostics.reset();
+    document->runs.clear();
+    document->descriptionEdits.reset();
+    PublishDiagnostics(uri, *document);
+  }
 }
 
 void Server::DidOpen(const DidOpenTextDocumentParams& params) {
@@ -233,7 +288,11 @@ std::vector<Diagnostic> Server::Diagnostics(Document& document) {
   try {
     auto& module = *document.Module().Module();
     const std::vector<std::int64_t>& documentLines = document.DocumentLines();
-    for (const LintFinding& finding : LintModule(module)) {
+    LintOptions options;
+    options.publicOnly = document.options.publicOnly;
+    options.disabled = document.options.disabled;
+    if (document.Describes()) options.descriptions = &document.Module();
+    for (const LintFinding& finding : LintModule(module, options)) {
       if (finding.line < 1 || finding.line > module.CountOfLines()) continue;
       const auto length = static_cast<std::int64_t>(module.LineText(finding.line).size());
       const std::int64_t column = std::clamp<std::int64_t>(finding.column - 1, 0, length);
@@ -254,18 +313,40 @@ std::vector<Diagnostic> Server::Diagnostics(Document& document) {
     diagnostic.source = std::string(kDiagnosticSource);
     diagnostic.message = ToUtf8(failure.Description());
   }
+  // A configuration that can't be taken is told where problems show, not
+  // silently ignored; the document is checked with the defaults meanwhile.
+  if (document.configError) {
+    Diagnostic& diagnostic = *diagnostics.emplace(diagnostics.begin());
+    diagnostic.range = RangeOnLine(document, 0, 0, 0);
+    diagnostic.severity = DiagnosticSeverity::Error;
+    diagnostic.source = std::string(kDiagnosticSource);
+    diagnostic.message = *document.configError;
+  }
   return diagnostics;
 }
 
-std::u16string Server::Author() {
-  return author_ ? *author_ : settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
+// The editor's setting first, then the project's, then the one remembered.
+std::u16string Server::Author(const Document& document) {
+  if (author_) return *author_;
+  if (document.options.author) return *document.options.author;
+  return settings_.GetSetting(kAuthorApplication, kAuthorSection, kAuthorKey, u"");
+}
+
+ActionServices Server::Services(Document& document, const std::u16string& author) {
+  bool describes = false;
+  try {
+    describes = document.Describes();
+  } catch (const Failure&) {
+    // No module: no actions either.
+  }
+  return ActionServices{events_, settings_, author, log_, describes};
 }
 
 std::vector<CodeAction> Server::CodeActions(const CodeActionParams& params) {
   const auto document = documents_.find(params.textDocument.uri);
   if (document == documents_.end()) return {};
-  const std::u16string author = Author();
-  ActionServices services{events_, settings_, author, log_};
+  const std::u16string author = Author(*document->second);
+  ActionServices services = Services(*document->second, author);
   try {
     return lsp::CodeActions(*document->second, params, services, resolvesEdits_);
   } catch (const Failure& failure) {
@@ -284,8 +365,8 @@ CodeAction Server::ResolveCodeAction(const CodeAction& action) {
   if (document == documents_.end() || document->second->Version() != action.data->version) {
     throw ResponseError(kContentModified, "the document changed since the action was offered");
   }
-  const std::u16string author = Author();
-  ActionServices services{events_, settings_, author, log_};
+  const std::u16string author = Author(*document->second);
+  ActionServices services = Services(*document->second, author);
   try {
     return lsp::ResolveCodeAction(*document->second, action, services);
   } catch (const Failure& failure) {

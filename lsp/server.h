@@ -15,6 +15,7 @@
 
 #include "commands/services.h"
 #include "engine/event_table.h"
+#include "lsp/code_actions.h"
 #include "lsp/document.h"
 #include "lsp/protocol.h"
 
@@ -28,12 +29,23 @@ inline constexpr int kServerNotInitialized = -32002;
 inline constexpr int kRequestFailed = -32803;
 inline constexpr int kContentModified = -32801;
 
+// The name of a project's configuration file, which the server has the
+// client watch.
+inline constexpr std::string_view kProjectConfigName = ".tamvo.toml";
+
+// The project's options for the file at a path. Asked again for every new
+// text of a document and whenever a configuration file changed, so it
+// should read a file again only when it changed. Throws std::exception,
+// its what() naming the file, for a configuration that can't be taken.
+using ProjectOptionsOf = std::function<ProjectOptions(const std::string& path)>;
+
 class Server {
  public:
   using Send = std::function<void(const nlohmann::json& message)>;
 
   // settings is read only: the server offers edits, it never stores.
-  Server(Settings& settings, Send send, std::ostream& log);
+  // Without optionsOf every document has the default options.
+  Server(Settings& settings, Send send, std::ostream& log, ProjectOptionsOf optionsOf = {});
 
   // One message body as it came in a frame.
   void Handle(std::string_view body);
@@ -61,13 +73,18 @@ class Server {
   void DidChange(const DidChangeTextDocumentParams& params);
   void DidSave(const DidSaveTextDocumentParams& params);
   void DidClose(const DidCloseTextDocumentParams& params);
+  void Initialized(const nlohmann::json& params);
+  void DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params);
 
   // The document of a text the editor sent; version: the editor's, or one
   // past the last.
   void Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version);
+  // The document's options from its project's configuration.
+  void Configure(const std::string& uri, Document& document);
   void PublishDiagnostics(const std::string& uri, Document& document);
   std::vector<Diagnostic> Diagnostics(Document& document);
-  std::u16string Author();
+  std::u16string Author(const Document& document);
+  ActionServices Services(Document& document, const std::u16string& author);
 
   void Respond(const nlohmann::json& id, nlohmann::json result);
   void RespondError(const nlohmann::json& id, int code, const std::string& message);
@@ -76,6 +93,7 @@ class Server {
   Settings& settings_;
   Send send_;
   std::ostream& log_;
+  ProjectOptionsOf optionsOf_;
   EventTable events_;
   std::optional<std::u16string> author_;
   // Each document as its latest text.
@@ -83,6 +101,9 @@ class Server {
   // Whether the client resolves the edits of code actions: then they go
   // out without, and codeAction/resolve makes the one picked.
   bool resolvesEdits_ = false;
+  // Whether the client watches the files the server names: then it is
+  // asked to tell of changed configuration files.
+  bool watchesFiles_ = false;
   bool initialized_ = false;
   bool shutdown_ = false;
   bool exited_ = false;

@@ -763,7 +763,7 @@ TEST_F(TamvoCli, EachCommandsHelpListsTheOptionsItTakes) {
        {"--check"}},
       {"docs", {"--private", "-o DIR", "--encoding ENC"}, {"--in-place", "--check"}},
       {"doxygen-filter", {"--encoding ENC"}, {"--in-place", "--check"}},
-      {"lsp", {"--stdio"}, {"--encoding"}},
+      {"lsp", {"--stdio", "--config FILE", "--no-config"}, {"--encoding"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Run({c.command, "--help"}), kExitDone) << c.command;
@@ -1056,9 +1056,11 @@ TEST_F(TamvoCli, DescriptionsGoWhereTheObjectBrowserReadsThem) {
             kExitWouldChange);
   EXPECT_NE(out.str().find("[description-stale]"), std::string::npos) << out.str();
 
-  const std::string sheet = Write("Sheet1.doccls", kCommented);
+  const std::string sheet = Write("Sheet1.doccls", changed);
   EXPECT_EQ(Run({"update-all", "-i", sheet}), kExitDone);
   EXPECT_NE(err.str().find("a document's module"), std::string::npos) << err.str();
+  EXPECT_EQ(Run({"lint", "--disable", "summary-empty,param-undescribed,return-undescribed", sheet}), kExitDone)
+      << "what update leaves alone is no finding: " << out.str();
 }
 
 }  // namespace

@@ -170,24 +170,30 @@ class OpenModule {
  public:
   static constexpr const char* kUri = "file:///m/mdlA.bas";
 
-  // resolving: the client resolves the edits of code actions.
-  explicit OpenModule(const std::u16string& text, bool resolving = false)
-      : server_(
+  // resolving: the client resolves the edits of code actions. optionsOf:
+  // the project's options, as the server asks for them.
+  explicit OpenModule(const std::u16string& text, bool resolving = false, ProjectOptionsOf optionsOf = {},
+                      std::string uri = kUri)
+      : uri_(std::move(uri)),
+        server_(
             settings_,
             [this](const json& message) {
-              if (message.contains("method")) diagnostics = message.at("params").at("diagnostics");
+              if (message.contains("method") && message.contains("params") &&
+                  message.at("params").contains("diagnostics")) {
+                diagnostics = message.at("params").at("diagnostics");
+              }
               if (!message.contains("method")) response_ = message;
             },
-            log_) {
+            log_, std::move(optionsOf)) {
     const json capabilities = {
         {"textDocument", {{"codeAction", {{"resolveSupport", {{"properties", {"edit"}}}}}}}}};
     initialized = Request("initialize", {{"capabilities", resolving ? capabilities : json::object()}});
     Notify("textDocument/didOpen",
-           {{"textDocument", {{"uri", kUri}, {"languageId", "vb"}, {"version", 1}, {"text", ToUtf8(text)}}}});
+           {{"textDocument", {{"uri", uri_}, {"languageId", "vb"}, {"version", 1}, {"text", ToUtf8(text)}}}});
   }
 
   void Change(const std::u16string& text, std::int64_t version) {
-    Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", version}}},
+    Notify("textDocument/didChange", {{"textDocument", {{"uri", uri_}, {"version", version}}},
                                       {"contentChanges", {{{"text", ToUtf8(text)}}}}});
   }
 
@@ -197,7 +203,7 @@ class OpenModule {
 
   json Actions(std::int64_t line, const json& diagnosticsHeld, const char* only) {
     return Request("textDocument/codeAction",
-                   {{"textDocument", {{"uri", kUri}}},
+                   {{"textDocument", {{"uri", uri_}}},
                     {"range",
                      {{"start", {{"line", line}, {"character", 0}}},
                       {"end", {{"line", line}, {"character", 0}}}}},
@@ -215,6 +221,7 @@ class OpenModule {
   json initialized;
 
  private:
+  std::string uri_;
   test::FakeSettings settings_;
   std::ostringstream log_;
   Server server_;
@@ -222,9 +229,9 @@ class OpenModule {
 };
 
 // The text an action's edit makes of text.
-std::u16string Applied(const std::u16string& text, const json& action) {
+std::u16string Applied(const std::u16string& text, const json& action, const char* uri = OpenModule::kUri) {
   std::vector<TextEdit> edits;
-  for (const auto& edit : action.at("edit").at("changes").at("file:///m/mdlA.bas")) {
+  for (const auto& edit : action.at("edit").at("changes").at(uri)) {
     const json& range = edit.at("range");
     edits.push_back({{range.at("start").at("line"), range.at("start").at("character")},
                      {range.at("end").at("line"), range.at("end").at("character")},
@@ -466,6 +473,127 @@ TEST(Server, AnActionOfAnotherTextIsNotResolved) {
   EXPECT_TRUE(module.Request("codeAction/resolve", current[0]).contains("result"));
   module.Notify("textDocument/didClose", {{"textDocument", {{"uri", OpenModule::kUri}}}});
   EXPECT_EQ(module.Request("codeAction/resolve", current[0]).at("error").at("code"), kContentModified);
+}
+
+// The rules of a publication's diagnostics, in order.
+std::vector<std::string> Codes(const json& diagnostics) {
+  std::vector<std::string> codes;
+  for (const json& diagnostic : diagnostics) codes.push_back(diagnostic.value("code", std::string("-")));
+  return codes;
+}
+
+TEST(Server, TheProjectsOptionsHoldAndAreAskedAgainWhenItsFileChanges) {
+  ProjectOptions current;
+  std::vector<std::string> asked;
+  bool broken = false;
+  OpenModule module(u"Option Explicit\nPublic Sub S()\nEnd Sub\nPrivate Sub P()\nEnd Sub\n", false,
+                    [&](const std::string& path) {
+                      asked.push_back(path);
+                      if (broken) throw std::runtime_error("/m/.tamvo.toml:2: unknown key \"scop\"");
+                      return current;
+                    });
+  EXPECT_EQ(asked, std::vector<std::string>{"/m/mdlA.bas"});
+  EXPECT_EQ(Codes(module.diagnostics), (std::vector<std::string>{"missing-doc", "missing-doc"}));
+  const auto changed = [&](const char* uri) {
+    module.Notify("workspace/didChangeWatchedFiles", {{"changes", {{{"uri", uri}, {"type", 2}}}}});
+  };
+  current.publicOnly = true;
+  changed("file:///m/other.txt");  // not a configuration: nothing asked again
+  EXPECT_EQ(Codes(module.diagnostics).size(), 2u);
+  changed("file:///m/.tamvo.toml");
+  EXPECT_EQ(Codes(module.diagnostics), std::vector<std::string>{"missing-doc"});
+  current.disabled = {LintRule::MissingDoc};
+  module.Change(u"Option Explicit\nPublic Sub S()\nEnd Sub\n", 2);  // a new text asks again
+  EXPECT_TRUE(module.diagnostics.empty()) << module.diagnostics;
+  broken = true;
+  changed("file:///m/.tamvo.toml");
+  ASSERT_EQ(Codes(module.diagnostics), (std::vector<std::string>{"-", "missing-doc"}));
+  EXPECT_EQ(module.diagnostics[0].at("severity"), 1);
+  EXPECT_EQ(module.diagnostics[0].at("message"), "/m/.tamvo.toml:2: unknown key \"scop\"");
+}
+
+TEST(Server, AClientThatWatchesFilesIsAskedToWatchTheConfiguration) {
+  for (const bool watches : {false, true}) {
+    test::FakeSettings settings;
+    std::ostringstream log;
+    std::vector<json> sent;
+    Server server(
+        settings, [&](const json& message) { sent.push_back(message); }, log,
+        [](const std::string&) { return ProjectOptions(); });
+    const json capabilities = {
+        {"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", watches}}}}}};
+    server.Handle(json{
+        {"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", capabilities}}}}
+                      .dump());
+    server.Handle(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+    ASSERT_EQ(sent.size(), watches ? 2u : 1u);
+    if (!watches) continue;
+    EXPECT_EQ(sent[1].at("method"), "client/registerCapability");
+    const json& registration = sent[1].at("params").at("registrations").at(0);
+    EXPECT_EQ(registration.at("method"), "workspace/didChangeWatchedFiles");
+    EXPECT_EQ(registration.at("registerOptions").at("watchers").at(0).at("globPattern"), "**/.tamvo.toml");
+  }
+}
+
+TEST(Server, WithDescriptionsOnActionsWriteTheSummaryIntoTheAttribute) {
+  const std::u16string stale =
+      u"Attribute VB_Name = \"mdlA\"\n'/**\n' * Adds one.\n' * @return \n' * @param a\n' */\n"
+      u"Function Inc(ByVal a As Long) As Long\nAttribute Inc.VB_Description = \"old\"\nEnd Function\n";
+  const std::u16string written =
+      u"Attribute VB_Name = \"mdlA\"\n'/**\n' * Adds one.\n' * @return \n' * @param a\n' */\n"
+      u"Function Inc(ByVal a As Long) As Long\nAttribute Inc.VB_Description = \"Adds one.\"\nEnd Function\n";
+  const std::u16string adopted =
+      u"Attribute VB_Name = \"mdlA\"\n' Adds one.\nFunction Inc(ByVal a As Long) As Long\nEnd Function\n";
+  const struct {
+    const char* name;
+    std::u16string text;
+    bool descriptions;
+    const char* uri;
+    const char* kind;
+    std::string_view title;  // empty: no action writes a description
+  } cases[] = {
+      {"a stale description, its fix", stale, true, OpenModule::kUri, "quickfix", kWriteDescriptions},
+      {"a stale description, for the module", stale, true, OpenModule::kUri, "source", kWriteDescriptions},
+      {"update writes it too", adopted, true, OpenModule::kUri, "refactor.rewrite", kUpdateDocComment},
+      {"descriptions off", stale, false, OpenModule::kUri, "source", ""},
+      {"a document's module keeps its own", stale, true, "file:///m/Sheet1.doccls", "source", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProjectOptions options;
+    options.descriptions = c.descriptions;
+    OpenModule module(
+        c.text, false, [&](const std::string&) { return options; }, c.uri);
+    const std::vector<std::string> codes = Codes(module.diagnostics);
+    const bool staleShown = std::find(codes.begin(), codes.end(), "description-stale") != codes.end();
+    EXPECT_EQ(staleShown, !c.title.empty() && c.text == stale) << module.diagnostics;
+    // The cursor on the declaration.
+    const auto line = static_cast<std::int64_t>(
+        std::count(c.text.begin(), c.text.begin() + c.text.find(u"Function"), u'\n'));
+    const json actions = module.Actions(line, module.diagnostics, c.kind);
+    const auto writes = [&](const json& action) {
+      return Applied(c.text, action, c.uri).find(u"VB_Description = \"Adds one.\"") != std::u16string::npos;
+    };
+    if (c.title.empty()) {
+      EXPECT_TRUE(std::none_of(actions.begin(), actions.end(), writes)) << actions.dump();
+      continue;
+    }
+    const auto action =
+        std::find_if(actions.begin(), actions.end(), [&](const json& a) { return a.at("title") == c.title; });
+    ASSERT_NE(action, actions.end()) << actions.dump();
+    EXPECT_TRUE(writes(*action)) << ToUtf8(Applied(c.text, *action));
+    if (c.text == stale) EXPECT_EQ(ToUtf8(Applied(c.text, *action)), ToUtf8(written));
+  }
+}
+
+TEST(Server, PathsOfAddresses) {
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"file:///m/a%20b.bas", "/m/a b.bas"}, {"file://localhost/m/a.bas", "/m/a.bas"},
+      {"file:///C:/m/a.bas", "C:/m/a.bas"},  {"file:///c%3A/m/a.bas", "c:/m/a.bas"},
+      {"FILE:///m/a.bas?x#y", "/m/a.bas"},   {"file://server/share/a.bas", std::nullopt},
+      {"untitled:Untitled-1", std::nullopt},
+  };
+  for (const auto& [uri, path] : cases) EXPECT_EQ(PathOfUri(uri), path) << uri;
 }
 
 }  // namespace

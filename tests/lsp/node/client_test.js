@@ -92,6 +92,11 @@ class Session {
       this.waiting.delete(params.uri);
       if (waiter) waiter(params.diagnostics);
     });
+    this.registrations = [];
+    this.connection.onRequest('client/registerCapability', (params) => {
+      this.registrations.push(...params.registrations);
+      return null;
+    });
     this.connection.listen();
   }
 
@@ -287,6 +292,35 @@ async function main() {
   await third.initialize({});
   await third.connection.sendNotification('exit');
   assert.equal((await third.close()).code, 1);
+
+  // A project's .tamvo.toml holds for its documents as for the command line,
+  // and is read again when the client says it changed.
+  const project = path.join(work, 'project');
+  fs.mkdirSync(path.join(project, 'src'), { recursive: true });
+  const config = path.join(project, '.tamvo.toml');
+  fs.writeFileSync(config, 'descriptions = true\ndisable = ["missing-doc"]\n');
+  const projectFile = writeModule('project/src/mdlProj.bas', ['Attribute VB_Name = "mdlProj"',
+      '\' Adds one.', 'Public Function Inc(ByVal a As Long) As Long', 'End Function', '',
+      'Public Sub Bare()', 'End Sub', ''].join('\r\n'));
+  const projectDocument =
+      TextDocument.create('file://' + projectFile, 'vb', 1, fs.readFileSync(projectFile, 'utf8'));
+  const watching = new Session({ workspace: { didChangeWatchedFiles: { dynamicRegistration: true } } });
+  await watching.initialize({});
+  const codes = (found) => found.map((d) => d.code).sort();
+  assert.deepEqual(codes(await watching.open(projectDocument)), []);
+  const documented = await watching.apply(projectDocument, 0, 'Document every procedure');
+  assert.equal(documented, cli(['update-all'], projectFile));
+  assert.match(documented, /Attribute Inc\.VB_Description = "Adds one\."/);
+  assert.deepEqual(watching.registrations.map((r) => r.registerOptions.watchers[0].globPattern),
+                   ['**/.tamvo.toml']);
+  fs.writeFileSync(config, 'descriptions = true\n');
+  const republished = watching.nextDiagnostics(projectDocument.uri);
+  await watching.connection.sendNotification('workspace/didChangeWatchedFiles',
+                                             { changes: [{ uri: 'file://' + config, type: 2 }] });
+  assert.deepEqual(codes(await republished), ['missing-doc', 'missing-doc']);
+  await watching.connection.sendRequest('shutdown');
+  await watching.connection.sendNotification('exit');
+  assert.equal((await watching.close()).code, 0, watching.stderr);
 
   fs.rmSync(work, { recursive: true, force: true });
   console.log('tamvo lsp: node client passed');
