@@ -480,20 +480,20 @@ std::optional<int> ResolveModuleOptions(const Request& request, const std::vecto
   return std::nullopt;
 }
 
-// Runs the command on the module; returns the failures it reported.
-// With descriptions on, after an update: summaries seeded from the
-// descriptions, then written into them (only the procedure's, for one).
-void UpdateDescriptions(ModuleFile& file, const std::string& name, const std::string& shownName,
-                        const std::u16string* only, const CliEnvironment& env) {
-  if (!DescribesMembers(file.Exported(),
-                        ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())))) {
-    env.err << "tamvo: " << shownName
-            << ": a document's module: its descriptions stay as they are (the editor drops them on import)\n";
-    return;
+// Whether an update writes the module's descriptions: not a document's
+// module's, and that is said.
+bool WritesDescriptions(ModuleFile& file, const std::string& name, const std::string& shownName,
+                        const CliEnvironment& env) {
+  if (DescribesMembers(file.Exported(),
+                       ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())))) {
+    return true;
   }
-  UpdateDescriptions(file.Exported(), only);
+  env.err << "tamvo: " << shownName
+          << ": a document's module: its descriptions stay as they are (the editor drops them on import)\n";
+  return false;
 }
 
+// Runs the command on the module; returns the failures it reported.
 std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& name,
                                        const std::string& shownName, const ModuleOptions& options,
                                        const Request& request, const EventTable& events, CliUi& ui,
@@ -517,13 +517,15 @@ std::vector<std::u16string> RunCommand(ModuleFile& file, const std::string& name
     ProcKind kind = ProcKind::Proc;
     procedure = file.Module()->ProcOfLine(line, kind);
   }
-  Commands commands(vbe, events, ui, settings);
-  commands.Run(request.command);
   const bool update = request.command == Command::UpdateCurrentProcComment ||
                       request.command == Command::UpdateAllProcComments;
-  if (ui.failures.empty() && update && options.descriptions) {
-    UpdateDescriptions(file, name, shownName, request.needsLine ? &procedure : nullptr, env);
+  std::optional<DescriptionUpdate> descriptions;
+  if (update && options.descriptions && WritesDescriptions(file, name, shownName, env)) {
+    descriptions.emplace(file.Exported(), request.needsLine ? &procedure : nullptr);
   }
+  Commands commands(vbe, events, ui, settings);
+  commands.Run(request.command);
+  if (ui.failures.empty() && descriptions) descriptions->Apply();
   if (ui.failures.empty()) report.Write(env.err, shownName, commands);
   return std::move(ui.failures);
 }

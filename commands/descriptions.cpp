@@ -108,9 +108,36 @@ bool DescribesMembers(const ExportedModule& exported, ModuleKind kindOfName) {
   return exported.Kind() != ModuleKind::Document && kindOfName != ModuleKind::Document;
 }
 
-void UpdateDescriptions(ExportedModule& exported, const std::u16string* only) {
-  SeedSummariesFromDescriptions(exported, only);
-  WriteDescriptions(exported, only);
+DescriptionUpdate::DescriptionUpdate(ExportedModule& exported, const std::u16string* only)
+    : exported_(exported), only_(only ? std::optional(*only) : std::nullopt) {
+  for (const Described& part : DescribedParts(exported)) {
+    if (!part.member.empty() && !part.hasBlock && exported.Description(part.declarationEnd, part.member)) {
+      withoutBlock_.insert(ToLowerAscii(part.member));
+    }
+  }
+}
+
+void DescriptionUpdate::Apply() {
+  const std::u16string* only = only_ ? &*only_ : nullptr;
+  SeedSummariesFromDescriptions(exported_, only);
+  CodeModule& module = *exported_.Module();
+  // Bottom up: a line put in moves none of the procedures still to come.
+  ForEachProcBottomUp(module, [&](const ProcLines& proc) {
+    if (!withoutBlock_.contains(ToLowerAscii(proc.name)) || (only && !EqualsIgnoreCase(proc.name, *only)))
+      return;
+    const ProcDoc doc = ReadProcDoc(module, proc);
+    if (!doc.block) return;
+    const auto description = exported_.Description(DeclarationEnd(module, proc.body), proc.name);
+    const std::u16string words = description ? DescriptionOfSummary({*description}) : u"";
+    if (words.empty() || words == DescriptionOfSummary(SummaryLines(doc.lines, *doc.block))) return;
+    std::vector<std::u16string> blockLines;
+    for (std::size_t i = doc.block->open + 1; i < doc.block->close; ++i) {
+      blockLines.emplace_back(DocLineText(doc.lines[i]));
+    }
+    if (DescriptionOfSummary(blockLines).find(words) != std::u16string::npos) return;
+    module.InsertLines(doc.first + static_cast<LineNumber>(doc.block->SummaryEnd()), u"' * " + words);
+  });
+  WriteDescriptions(exported_, only);
 }
 
 std::vector<StaleDescription> StaleDescriptions(ExportedModule& exported) {

@@ -7,6 +7,8 @@
 // Document modules (a sheet's, a workbook's) are left alone: the editor
 // drops their members' attributes on import.
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,10 +36,25 @@ void WriteDescriptions(ExportedModule& exported, const std::u16string* only = nu
 // by its header or by its file name's extension (kindOfName).
 bool DescribesMembers(const ExportedModule& exported, ModuleKind kindOfName);
 
-// What an update does with descriptions on: summaries nobody wrote seeded
-// from the descriptions, then every summary written into its description.
-// With only given, that procedure's alone (by name).
-void UpdateDescriptions(ExportedModule& exported, const std::u16string* only = nullptr);
+// What an update does with descriptions on, made before the update command
+// runs and applied after it: summaries nobody wrote seeded from the
+// descriptions, then every summary written into its description. A
+// procedure that had a description but no block gets its first block from
+// the update, its summary adopted from a comment: where that summary is not
+// the description and the block doesn't hold the description's words, they
+// go into the summary after it, so writing the summary loses none of them.
+class DescriptionUpdate {
+ public:
+  // With only given, that procedure's alone (by name).
+  DescriptionUpdate(ExportedModule& exported, const std::u16string* only = nullptr);
+  // After the update command.
+  void Apply();
+
+ private:
+  ExportedModule& exported_;
+  std::optional<std::u16string> only_;
+  std::set<std::u16string> withoutBlock_;  // names in lower case
+};
 
 // A procedure (or, with procedure empty, the module) whose description is
 // not its summary.

@@ -107,13 +107,14 @@ std::optional<std::vector<TextEdit>> DescribingUpdateEdits(Document& document, C
     ProcKind kind = ProcKind::Proc;
     procedure = copy.Module()->ProcOfLine(line, kind);
   }
+  DescriptionUpdate descriptions(copy, line > 0 ? &procedure : nullptr);
   commands.Run(command);
   if (!ui.failures.empty()) {
     services.log << "tamvo lsp: " << ActionCommandOf(command).name << ": " << ToUtf8(ui.failures.front())
                  << '\n';
     return std::nullopt;
   }
-  UpdateDescriptions(copy, line > 0 ? &procedure : nullptr);
+  descriptions.Apply();
   return LineEdits(document.Content(), copy.Text());
 }
 
@@ -121,7 +122,7 @@ std::optional<std::vector<TextEdit>> DescribingUpdateEdits(Document& document, C
 const std::vector<TextEdit>& DescriptionEdits(Document& document) {
   if (!document.descriptionEdits) {
     ExportedModule copy = ExportedModule::FromText(document.Content(), document.Module().Name());
-    UpdateDescriptions(copy);
+    DescriptionUpdate(copy).Apply();
     document.descriptionEdits = LineEdits(document.Content(), copy.Text());
   }
   return *document.descriptionEdits;

@@ -1059,7 +1059,8 @@ TEST_F(TamvoCli, DescriptionsGoWhereTheObjectBrowserReadsThem) {
   const std::string sheet = Write("Sheet1.doccls", changed);
   EXPECT_EQ(Run({"update-all", "-i", sheet}), kExitDone);
   EXPECT_NE(err.str().find("a document's module"), std::string::npos) << err.str();
-  EXPECT_EQ(Run({"lint", "--disable", "summary-empty,param-undescribed,return-undescribed", sheet}), kExitDone)
+  EXPECT_EQ(Run({"lint", "--disable", "summary-empty,param-undescribed,return-undescribed", sheet}),
+            kExitDone)
       << "what update leaves alone is no finding: " << out.str();
 }
 

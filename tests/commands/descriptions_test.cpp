@@ -94,5 +94,45 @@ TEST(Descriptions, StaleWhereTheAttributeSaysOtherwise) {
   EXPECT_TRUE(LintModule(*exported.Module()).empty()) << "descriptions off: no such finding";
 }
 
+// A first block adopted from a comment beside a description that says
+// something else: writing the summary must not lose the description's words.
+TEST(Descriptions, AFirstBlockKeepsTheWordsOfTheDescriptionItReplaces) {
+  const struct {
+    const char* what;
+    std::u16string_view text;
+    std::u16string_view summary;  // the block's summary lines after update-all, joined
+  } cases[] = {
+      {"other words go after the comment's",
+       u"' Adds it\nSub A()\nAttribute A.VB_Description = \"Puts a new one in.\"\nEnd Sub\n",
+       u"Adds it Puts a new one in."},
+      {"words the comment holds already are not written twice",
+       u"' Adds it. Puts a new one in.\nSub A()\nAttribute A.VB_Description = \"Puts a new one in.\"\nEnd "
+       u"Sub\n",
+       u"Adds it. Puts a new one in."},
+      {"no comment: the description seeds the summary",
+       u"Sub A()\nAttribute A.VB_Description = \"Puts a new one in.\"\nEnd Sub\n", u"Puts a new one in."},
+      {"a block's own summary wins over a stale description",
+       u"'/**\n' * Adds it\n' */\nSub A()\nAttribute A.VB_Description = \"Puts a new one in.\"\nEnd Sub\n",
+       u"Adds it"},
+  };
+  EventTable events;
+  events.InitEventTable();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::u16string text = Crlf(c.text);
+    for (int run = 0; run < 2; ++run) {
+      ExportedModule exported = ExportedModule::FromText(text, u"M");
+      DescriptionUpdate descriptions(exported);
+      UpdateAllProcComments(*exported.Module(), events);
+      descriptions.Apply();
+      const std::u16string after = exported.Text();
+      if (run == 1) EXPECT_EQ(ToUtf8(after), ToUtf8(text)) << "a second run changes nothing";
+      text = after;
+    }
+    const std::u16string attribute = u"Attribute A.VB_Description = \"" + std::u16string(c.summary) + u"\"";
+    EXPECT_NE(text.find(attribute), std::u16string::npos) << ToUtf8(text);
+  }
+}
+
 }  // namespace
 }  // namespace tamvo
