@@ -16,9 +16,9 @@
 #include "bench/generated_module.h"
 #include "cli/tamvo_cli.h"
 #include "engine/text.h"
-#include "host/posix/code_page.h"
-#include "host/posix/file_io.h"
-#include "host/posix/module_file.h"
+#include "host/code_page.h"
+#include "host/file_io.h"
+#include "host/module_file.h"
 
 namespace tamvo {
 namespace {

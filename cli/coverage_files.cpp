@@ -10,8 +10,8 @@
 #include "commands/doc_render.h"
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/file_io.h"
-#include "host/posix/module_file.h"
+#include "host/file_io.h"
+#include "host/module_file.h"
 
 namespace tamvo {
 

@@ -1,7 +1,5 @@
 #include "cli/docs_cli.h"
 
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
@@ -10,12 +8,13 @@
 #include <ostream>
 
 #include "cli/run_report.h"
+#include "cli/system.h"
 #include "commands/doc_page.h"
 #include "commands/doc_render.h"
 #include "commands/doxygen_filter.h"
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 
@@ -41,8 +40,8 @@ struct ReadModule {
 };
 
 ReadModule Read(const std::string& name, const ResolvedEncoding& encoding) {
-  const std::string bytes = ReadFileBytes(name);
-  const fs::path path(name);
+  const fs::path path = PathOfUtf8(name);
+  const std::string bytes = ReadFileBytes(path);
   ModuleFile file =
       ModuleFile::Parse(bytes, FromUtf8(path.stem().string()), encoding.codePage, encoding.choice);
   // The hidden header lines tell the kind, or else the file name's extension.
@@ -55,7 +54,7 @@ ReadModule Read(const std::string& name, const ResolvedEncoding& encoding) {
 // The file as pages name it: relative, so that no page holds a path of
 // this machine.
 std::u16string ShownPath(const std::string& name) {
-  fs::path path = fs::path(name).lexically_normal();
+  fs::path path = PathOfUtf8(name).lexically_normal();
   std::error_code error;
   const fs::path here = fs::current_path(error);
   if (path.is_absolute()) path = error ? path.filename() : path.lexically_proximate(here);
@@ -69,11 +68,7 @@ void WritePage(const fs::path& path, const std::string& bytes) {
   const bool existed = fs::exists(path, error);
   if (existed && ReadFileBytes(path) == bytes) return;
   WriteFileAtomically(path, bytes);
-  if (!existed) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(path.c_str(), 0666 & ~mask);
-  }
+  if (!existed) GiveNewFileTheUsualPermissions(path);
 }
 
 int RunDocs(const DocsRequest& request, const std::vector<ModuleOptions>& modules,
@@ -96,7 +91,7 @@ int RunDocs(const DocsRequest& request, const std::vector<ModuleOptions>& module
       failed = true;
     }
   }
-  const fs::path folder(request.output);
+  const fs::path folder = PathOfUtf8(request.output);
   try {
     // In the order of their files, whatever order the shell gave them in:
     // the same modules give the same index.
@@ -109,10 +104,10 @@ int RunDocs(const DocsRequest& request, const std::vector<ModuleOptions>& module
     fs::create_directories(folder, error);
     if (error) throw Failure(u"can't create the folder: " + FromUtf8(error.message()));
     for (const auto& page : pages) {
-      WritePage(folder / ToUtf8(page.pageName + std::u16string(PageExtension(format))),
+      WritePage(folder / PathOfUtf8(ToUtf8(page.pageName + std::u16string(PageExtension(format)))),
                 ToUtf8(RenderModulePage(page, format)));
     }
-    WritePage(folder / ToUtf8(u"index" + std::u16string(PageExtension(format))),
+    WritePage(folder / PathOfUtf8(ToUtf8(u"index" + std::u16string(PageExtension(format)))),
               ToUtf8(RenderIndexPage(pages, format)));
   } catch (const std::exception& failure) {
     env.err << "tamvo: " << request.output << ": " << FailureText(failure) << '\n';

@@ -16,8 +16,8 @@
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/file_io.h"
-#include "host/posix/module_file.h"
+#include "host/file_io.h"
+#include "host/module_file.h"
 
 namespace tamvo {
 
@@ -43,8 +43,8 @@ int RunLint(const LintRequest& request, const std::vector<ModuleOptions>& module
       options.disabled = module.disabled;
       // A document's module keeps its descriptions, as update leaves them.
       if (module.descriptions &&
-          DescribesMembers(file.Exported(), ModuleKindOfExtension(FromUtf8(
-                                                std::filesystem::path(name).extension().string())))) {
+          DescribesMembers(file.Exported(),
+                           ModuleKindOfExtension(FromUtf8(PathOfUtf8(name).extension().string())))) {
         options.descriptions = &file.Exported();
       }
       for (const auto& finding : LintModule(*file.Module(), options)) {

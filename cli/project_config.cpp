@@ -6,7 +6,7 @@
 
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 
@@ -148,7 +148,8 @@ const ProjectConfig* ProjectConfigs::For(const std::string& file) {
   std::optional<fs::path> found = named_;
   if (!found) {
     // The folder as the system finds it, so that ".." goes where it leads.
-    const fs::path folder = file == "-" ? fs::current_path(error) : fs::absolute(file, error).parent_path();
+    const fs::path folder =
+        file == "-" ? fs::current_path(error) : fs::absolute(PathOfUtf8(file), error).parent_path();
     const fs::path canonical = fs::weakly_canonical(folder, error);
     if (live_) nearest_.clear();
     found = Nearest(error ? folder : canonical);

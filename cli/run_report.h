@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "commands/commands.h"
-#include "host/posix/module_file.h"
+#include "host/module_file.h"
 
 namespace tamvo {
 

@@ -8,6 +8,7 @@
 #include "cli/lint_files.h"
 #include "cli/tamvo_cli.h"
 #include "engine/text.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 
@@ -35,7 +36,12 @@ std::string UriPath(const std::string& path) {
   return uri;
 }
 
-std::string FileUri(const fs::path& absolute) { return "file://" + UriPath(absolute.generic_string()); }
+// On Windows an absolute path starts with its drive ("C:/m/a.bas"), which
+// the URI's path puts after a slash of its own: file:///C%3A/m/a.bas.
+std::string FileUri(const fs::path& absolute) {
+  const std::string path = absolute.generic_string();
+  return "file://" + UriPath(path.starts_with('/') ? path : '/' + path);
+}
 
 std::size_t RuleIndex(LintRule rule) {
   return static_cast<std::size_t>(
@@ -59,7 +65,7 @@ fs::path SarifLog::RepositoryRoot() {
 nlohmann::ordered_json SarifLog::ArtifactLocation(const std::string& file) const {
   if (file == "-") return {{"description", {{"text", kStandardInputName}}}};
   std::error_code error;
-  const fs::path absolute = fs::absolute(file, error).lexically_normal();
+  const fs::path absolute = fs::absolute(PathOfUtf8(file), error).lexically_normal();
   const fs::path relative = absolute.lexically_relative(root_);
   // A file outside the repository is named whole.
   if (relative.empty() || *relative.begin() == "..") return {{"uri", FileUri(absolute)}};

@@ -1,14 +1,10 @@
 #include "cli/settings_file.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
 
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 
@@ -54,19 +50,12 @@ std::string Unescape(std::string_view field) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> SettingsFile::DefaultPath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && *config == '/') return std::filesystem::path(config) / "tamvo" / "settings";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') return std::nullopt;
-  return std::filesystem::path(home) / ".config" / "tamvo" / "settings";
-}
-
 void SettingsFile::Load() {
   if (settings_) return;
   std::map<Key, std::string> settings;
-  struct stat status {};
-  if (stat(path_.c_str(), &status) != 0 && errno == ENOENT) {
+  std::error_code error;
+  if (std::filesystem::status(path_, error).type() == std::filesystem::file_type::not_found &&
+      error == std::errc::no_such_file_or_directory) {
     settings_ = std::move(settings);
     return;
   }

@@ -19,6 +19,7 @@ class SettingsFile : public Settings {
   // $XDG_CONFIG_HOME/tamvo/settings, or ~/.config/tamvo/settings; nothing
   // without either (a relative XDG_CONFIG_HOME counts as none, as the XDG
   // rules say), rather than a settings file in whatever folder tamvo runs in.
+  // On Windows %APPDATA%\tamvo\settings. (cli/posix/, cli/win/.)
   static std::optional<std::filesystem::path> DefaultPath();
 
   const std::filesystem::path& Path() const { return path_; }

@@ -1,7 +1,5 @@
 #include "cli/tamvo_cli.h"
 
-#include <sched.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
@@ -27,14 +25,15 @@
 #include "cli/project_config.h"
 #include "cli/run_report.h"
 #include "cli/settings_file.h"
+#include "cli/system.h"
 #include "commands/commands.h"
 #include "commands/descriptions.h"
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/code_page.h"
-#include "host/posix/file_io.h"
-#include "host/posix/module_file.h"
+#include "host/code_page.h"
+#include "host/file_io.h"
+#include "host/module_file.h"
 #include "lsp/language_server.h"
 
 namespace tamvo {
@@ -52,8 +51,8 @@ std::string ReadStandardInput(std::istream& in) {
 
 ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, std::istream& in) {
   const bool standardInput = name == "-";
-  const std::string bytes = standardInput ? ReadStandardInput(in) : ReadFileBytes(name);
-  const auto stem = standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+  const std::string bytes = standardInput ? ReadStandardInput(in) : ReadFileBytes(PathOfUtf8(name));
+  const auto stem = standardInput ? std::u16string() : FromUtf8(PathOfUtf8(name).stem().string());
   return ModuleFile::Parse(bytes, stem, encoding.codePage, encoding.choice);
 }
 
@@ -240,6 +239,22 @@ std::string ParseErrorMessage(const CLI::ParseError& error) {
   return message;
 }
 
+// CLI11's ExistingFile, with the name taken as UTF-8: CLI11 makes a path
+// of the plain string, which Windows would read in the C library's locale.
+CLI::Validator ExistingFile() {
+  return CLI::Validator(
+      [](std::string& name) {
+        std::error_code error;
+        const auto type = std::filesystem::status(PathOfUtf8(name), error).type();
+        if (type == std::filesystem::file_type::none || type == std::filesystem::file_type::not_found) {
+          return "File does not exist: " + name;
+        }
+        if (type == std::filesystem::file_type::directory) return "File is actually a directory: " + name;
+        return std::string();
+      },
+      "");
+}
+
 // Parses the arguments into request; returns the exit code when the run
 // ends here (help, version, a usage error).
 std::optional<int> ParseArguments(const std::vector<std::string>& args, const CliEnvironment& env,
@@ -266,7 +281,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
         ->default_str("auto")
         ->type_name("ENC");
     on.add_option("--config", request.configFile, "the .tamvo.toml of every FILE, instead of the nearest one")
-        ->check(CLI::Validator(CLI::ExistingFile).description(""))
+        ->check(ExistingFile())
         ->type_name("FILE");
     on.add_flag("--no-config", request.noConfig, "read no .tamvo.toml");
   };
@@ -349,7 +364,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   lsp->add_flag("--stdio", request.stdio, "accepted and ignored");
   lsp->add_option("--config", request.configFile,
                   "the .tamvo.toml of every document, instead of the nearest one")
-      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->check(ExistingFile())
       ->type_name("FILE");
   lsp->add_flag("--no-config", request.noConfig, "read no .tamvo.toml");
 
@@ -376,6 +391,12 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
   }
   request.lint.disabledGiven = disable->count() > 0;
   return std::nullopt;
+}
+
+// --config's file.
+std::optional<std::filesystem::path> ConfigPath(const Request& request) {
+  if (!request.configFile) return std::nullopt;
+  return PathOfUtf8(*request.configFile);
 }
 
 // The usage rules CLI11 can't say; the message when one is broken.
@@ -444,7 +465,7 @@ std::optional<int> ResolveModuleOptions(const Request& request, const std::vecto
   }
   const std::optional<std::string>& scope = request.linting ? request.lint.scope : request.coverage.scope;
 
-  ProjectConfigs configs(request.configFile, request.noConfig);
+  ProjectConfigs configs(ConfigPath(request), request.noConfig);
   const ProjectConfig none;
   for (const auto& file : files) {
     const ProjectConfig* found = nullptr;
@@ -485,7 +506,7 @@ std::optional<int> ResolveModuleOptions(const Request& request, const std::vecto
 bool WritesDescriptions(ModuleFile& file, const std::string& name, const std::string& shownName,
                         const CliEnvironment& env) {
   if (DescribesMembers(file.Exported(),
-                       ModuleKindOfExtension(FromUtf8(std::filesystem::path(name).extension().string())))) {
+                       ModuleKindOfExtension(FromUtf8(PathOfUtf8(name).extension().string())))) {
     return true;
   }
   env.err << "tamvo: " << shownName
@@ -542,7 +563,7 @@ Outcome Deliver(const std::string& name, const std::string& shownName, const std
   if (request.inPlace) {
     const std::string after = file.Serialize();
     changed = after != before;
-    if (changed) WriteFileAtomically(name, after, identity);
+    if (changed) WriteFileAtomically(PathOfUtf8(name), after, identity);
   } else {
     const bool toOutput = !request.check;
     std::size_t at = 0;
@@ -583,14 +604,13 @@ Outcome ProcessFile(const std::string& name, const ModuleOptions& options, const
     if (standardInput) {
       before = ReadStandardInput(env.in);
     } else if (request.inPlace) {
-      FileContents contents = ReadFileToRewrite(name);
+      FileContents contents = ReadFileToRewrite(PathOfUtf8(name));
       before = std::move(contents.bytes);
       identity = contents.identity;
     } else {
-      before = ReadFileBytes(name);
+      before = ReadFileBytes(PathOfUtf8(name));
     }
-    const auto stem =
-        standardInput ? std::u16string() : FromUtf8(std::filesystem::path(name).stem().string());
+    const auto stem = standardInput ? std::u16string() : FromUtf8(PathOfUtf8(name).stem().string());
     // One copy of the bytes serves the module's lines and the comparison at the end.
     const auto bytes = std::make_shared<const std::string>(std::move(before));
     ModuleFile file = ModuleFile::Parse(bytes, stem, options.encoding.codePage, options.encoding.choice);
@@ -607,14 +627,6 @@ Outcome ProcessFile(const std::string& name, const ModuleOptions& options, const
   } catch (const std::exception& failure) {
     return fail(FromUtf8(failure.what()));
   }
-}
-
-// Processors this process may run on.
-std::size_t UsableProcessors() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-  return static_cast<std::size_t>(std::max(1, CPU_COUNT(&set)));
 }
 
 // --check over several files changes nothing and asks nothing (the author
@@ -746,7 +758,7 @@ int Serve(const Request& request, const CliEnvironment& env) {
     }
   }
   RunSettings settings(store ? &*store : nullptr, /*check=*/true);
-  ProjectConfigs configs(request.configFile, request.noConfig, /*live=*/true);
+  ProjectConfigs configs(ConfigPath(request), request.noConfig, /*live=*/true);
   auto optionsOf = [&configs](const std::string& path) {
     lsp::ProjectOptions options;
     const ProjectConfig* config = nullptr;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/posix/module_file.h"
+#include "host/module_file.h"
 
 namespace tamvo {
 

@@ -3,6 +3,7 @@
 # Windows has (no runtime DLL of the compiler to ship beside it).
 #   cmake -DOBJDUMP=... -DDLL=... -P check_dll_exports.cmake
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/system_imports.cmake)
 
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -36,14 +37,5 @@ if(NOT exports STREQUAL expected)
   message(FATAL_ERROR "exports of ${DLL}:\n  ${exports}\nexpected:\n  ${expected}")
 endif()
 
-string(REGEX MATCHALL "DLL Name: [^\n]+" names "${dump}")
-set(system_dlls advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll user32.dll gdi32.dll
-                comctl32.dll shell32.dll version.dll)
-foreach(name IN LISTS names)
-  string(REPLACE "DLL Name: " "" dll "${name}")
-  string(TOLOWER "${dll}" dll)
-  if(NOT dll IN_LIST system_dlls)
-    message(FATAL_ERROR "${DLL} imports ${dll}, which is not a system DLL")
-  endif()
-endforeach()
-message(STATUS "${DLL}: exports ${exports}; imports ${names}")
+tamvo_check_system_imports(${DLL} "${dump}")
+message(STATUS "${DLL}: exports ${exports}")

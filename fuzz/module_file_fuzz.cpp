@@ -22,7 +22,7 @@
 #include "engine/failure.h"
 #include "engine/statement.h"
 #include "engine/text.h"
-#include "host/posix/module_file.h"
+#include "host/module_file.h"
 #include "tests/commands/fakes.h"
 
 namespace tamvo {

@@ -4,7 +4,7 @@
 // Object lines, BEGIN ... END blocks, Attribute lines) and where they stand,
 // the module's name and kind, and the map between the file's lines and the
 // module's. Nothing here knows bytes: the command line reads a module from
-// a file in its encoding (host/posix/module_file.h), the language server
+// a file in its encoding (host/module_file.h), the language server
 // from the editor's text.
 
 #include <cstddef>

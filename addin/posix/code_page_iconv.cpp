@@ -3,7 +3,7 @@
 
 #include "addin/code_page.h"
 #include "engine/failure.h"
-#include "host/posix/code_page.h"
+#include "host/code_page.h"
 
 namespace tamvo::addin {
 

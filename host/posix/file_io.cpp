@@ -1,4 +1,4 @@
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -26,7 +26,9 @@ using FileDescriptor = UniqueHandle<int, CloseFd, -1>;
 }
 
 FileIdentity IdentityOf(const struct stat& status) {
-  return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::uint64_t>(status.st_size),
+          static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
 }
 
 // Reads to the end; a read error, wherever it comes, fails the whole read.

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 namespace {

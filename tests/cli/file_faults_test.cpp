@@ -13,7 +13,7 @@
 #include <fstream>
 #include <optional>
 
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 namespace {

@@ -21,7 +21,7 @@
 
 #include "cli/settings_file.h"
 #include "commands/lint.h"
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 namespace {

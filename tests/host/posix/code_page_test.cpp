@@ -1,4 +1,4 @@
-#include "host/posix/code_page.h"
+#include "host/code_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

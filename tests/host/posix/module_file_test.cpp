@@ -1,10 +1,10 @@
-#include "host/posix/module_file.h"
+#include "host/module_file.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/code_page.h"
+#include "host/code_page.h"
 
 namespace tamvo {
 namespace {

@@ -1,9 +1,6 @@
-#include "host/posix/code_page.h"
-
-#include <iconv.h>
+#include "host/code_page.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -12,74 +9,9 @@
 
 #include "engine/failure.h"
 #include "engine/text.h"
+#include "host/code_page_converter.h"
 
 namespace tamvo {
-
-class CodePage::Converter {
- public:
-  Converter(const std::string& to, const std::string& from) : handle_(iconv_open(to.c_str(), from.c_str())) {
-    if (handle_ == reinterpret_cast<iconv_t>(-1)) {
-      throw Failure(u"unknown encoding: " + FromUtf8(to == "UTF-16LE" ? from : to));
-    }
-  }
-  ~Converter() { iconv_close(handle_); }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  // Converts all of input; when some of it can't be converted, returns the
-  // offset where that part starts.
-  std::optional<std::size_t> Convert(std::string_view input, std::string& output) {
-    // Twice the input holds UTF-16 from any of these encodings, and any of
-    // them from UTF-16; should it not, the buffer grows. (Four times the
-    // input, cleared, cost a whole file's conversion more than the
-    // conversion itself.)
-    output.resize(input.size() * 2 + 16);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    std::size_t used = 0;
-    auto convert = [&](bool flush) {
-      for (;;) {
-        char* out = output.data() + used;
-        std::size_t outLeft = output.size() - used;
-        const std::size_t result = flush ? iconv(handle_, nullptr, nullptr, &out, &outLeft)
-                                         : iconv(handle_, &in, &inLeft, &out, &outLeft);
-        const int error = errno;
-        used = output.size() - outLeft;
-        if (result != static_cast<std::size_t>(-1)) return true;
-        if (error != E2BIG) return false;
-        output.resize(output.size() * 2);
-      }
-    };
-    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // a failure before may have left a state
-    const bool ok = convert(false) && convert(true);
-    output.resize(used);
-    if (ok) return std::nullopt;
-    return static_cast<std::size_t>(in - input.data());
-  }
-
-  // True when all of input converts. What it converts to is thrown away a
-  // small buffer at a time: checking a whole file takes no copy of its size.
-  bool Accepts(std::string_view input) {
-    char buffer[16384];
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    auto convert = [&](bool flush) {
-      for (;;) {
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = flush ? iconv(handle_, nullptr, nullptr, &out, &outLeft)
-                                         : iconv(handle_, &in, &inLeft, &out, &outLeft);
-        if (result != static_cast<std::size_t>(-1)) return true;
-        if (errno != E2BIG) return false;
-      }
-    };
-    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-    return convert(false) && convert(true);
-  }
-
- private:
-  iconv_t handle_;
-};
 
 namespace {
 
@@ -115,7 +47,8 @@ bool IsEncodedSurrogate(std::string_view bytes) {
 }  // namespace
 
 CodePage::CodePage(std::string encoding)
-    : encoding_(std::move(encoding)), decoder_(std::make_unique<Converter>("UTF-16LE", encoding_)) {
+    : encoding_(std::move(encoding)),
+      decoder_(OpenEncodingConverter(encoding_, EncodingConverter::Direction::ToUtf16)) {
   std::string ascii(0x80, '\0');
   for (std::size_t c = 0; c < ascii.size(); ++c) ascii[c] = static_cast<char>(c);
   std::string utf16;
@@ -187,7 +120,7 @@ std::string CodePage::Encode(std::u16string_view text) {
   if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char16_t c) { return IsAscii(c); })) {
     return std::string(text.begin(), text.end());
   }
-  if (!encoder_) encoder_ = std::make_unique<Converter>(encoding_, "UTF-16LE");
+  if (!encoder_) encoder_ = OpenEncodingConverter(encoding_, EncodingConverter::Direction::FromUtf16);
   std::string utf16;
   utf16.reserve(text.size() * 2);
   for (const char16_t c : text) {
@@ -225,7 +158,9 @@ CodePage& SharedCodePage(const std::string& encoding) {
   return *found->second;
 }
 
-bool IsValidUtf8(std::string_view bytes) { return CodePage::Converter("UTF-16LE", "UTF-8").Accepts(bytes); }
+bool IsValidUtf8(std::string_view bytes) {
+  return OpenEncodingConverter("UTF-8", EncodingConverter::Direction::ToUtf16)->Accepts(bytes);
+}
 
 bool IsUtf8ButForSurrogates(std::string_view bytes) {
   if (bytes.find('\xED') == std::string_view::npos) return false;

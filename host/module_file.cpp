@@ -1,4 +1,4 @@
-#include "host/posix/module_file.h"
+#include "host/module_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,8 +8,8 @@
 
 #include "engine/failure.h"
 #include "engine/text.h"
-#include "host/posix/code_page.h"
-#include "host/posix/file_io.h"
+#include "host/code_page.h"
+#include "host/file_io.h"
 
 namespace tamvo {
 

@@ -7,7 +7,7 @@
 
 #include "cli/settings_file.h"
 #include "cli/tamvo_cli.h"
-#include "host/posix/file_io.h"
+#include "host/file_io.h"
 
 int main(int argc, char** argv) {
   // A standard stream that was closed keeps its number taken, by /dev/null

@@ -1,12 +1,15 @@
 #pragma once
 // Conversions between module text (UTF-16) and the bytes of a file, in
-// UTF-8 or a legacy code page such as cp932, through iconv.
+// UTF-8 or a legacy code page such as cp932, through the system's converters
+// (host/code_page_converter.h).
 
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace tamvo {
+
+class EncodingConverter;
 
 // One encoding, its converters opened once for the many lines of a file.
 // Lines of plain ASCII skip them where the encoding writes ASCII as itself,
@@ -38,12 +41,9 @@ class CodePage {
   bool AsciiIsItself() const { return asciiIsItself_; }
 
  private:
-  class Converter;
-  friend bool IsValidUtf8(std::string_view bytes);
-
   std::string encoding_;
-  std::unique_ptr<Converter> decoder_;
-  std::unique_ptr<Converter> encoder_;  // opened when first needed
+  std::unique_ptr<EncodingConverter> decoder_;
+  std::unique_ptr<EncodingConverter> encoder_;  // opened when first needed
   bool asciiIsItself_ = false;
 };
 
