@@ -165,7 +165,7 @@ async function main() {
   // client that resolves edits.
   const session = new Session();
   const init = await session.initialize({ author: 'Node Author' });
-  assert.equal(init.capabilities.textDocumentSync.change, 1);
+  assert.equal(init.capabilities.textDocumentSync.change, 2);
   assert.ok(init.capabilities.codeActionProvider);
   assert.equal(init.capabilities.codeActionProvider.resolveProvider, undefined);
   const resolving = new Session(kResolvingClient);
