@@ -65,7 +65,7 @@ json BlockCompletion(Document& document, const IndexedProc& proc, Position posit
   const std::u16string newText = BlockSnippet(block, end.empty() ? u"\r\n" : end, snippets);
   json item = {{"label", "'/** … */"},
                {"kind", kKindSnippet},
-               {"detail", "doc block of " + ToUtf8(proc.page.name)},
+               {"detail", "doc block of " + ToUtf8(proc.name)},
                {"filterText", "'/**"},
                {"insertTextFormat", snippets ? kSnippet : kPlainText},
                {"textEdit",

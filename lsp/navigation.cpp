@@ -36,8 +36,8 @@ std::string EscapedMarkdown(std::string_view text) {
   return escaped;
 }
 
-std::string HoverText(const Resolved& found, bool markdown) {
-  const PageProc& proc = found.proc->page;
+std::string HoverText(const Described& found, bool markdown) {
+  const PageProc& proc = found.page;
   const auto words = [&](const DocText& text) {
     const std::string joined = Joined(text, markdown ? "  \n" : "\n");
     return markdown ? EscapedMarkdown(joined) : joined;
@@ -73,12 +73,12 @@ json Markup(std::string value, bool markdown) {
 }
 
 Range NameRange(const IndexedProc& proc) {
-  const auto length = static_cast<std::int64_t>(proc.page.name.size());
+  const auto length = static_cast<std::int64_t>(proc.name.size());
   return {{proc.line, proc.nameColumn}, {proc.line, proc.nameColumn + length}};
 }
 
 int SymbolKindOf(const IndexedModule& module, const IndexedProc& proc) {
-  if (proc.page.keyword.starts_with(u"Property")) return kSymbolProperty;
+  if (proc.isProperty) return kSymbolProperty;
   return module.kind == ModuleKind::Standard ? kSymbolFunction : kSymbolMethod;
 }
 
@@ -224,26 +224,26 @@ std::optional<NameAt> NameAtColumn(std::u16string_view line, std::int64_t column
 
 std::vector<CallAt> CallsAt(std::u16string_view statement) { return CallReader(statement).Read(); }
 
-json HoverOf(const std::vector<Resolved>& found, bool markdown, const Range& range) {
+json HoverOf(const std::vector<Described>& found, bool markdown, const Range& range) {
   std::string value;
-  for (const Resolved& each : found) {
+  for (const Described& each : found) {
     if (!value.empty()) value += markdown ? "\n\n---\n\n" : "\n\n";
     value += HoverText(each, markdown);
   }
   return {{"contents", Markup(std::move(value), markdown)}, {"range", range}};
 }
 
-json SignatureHelpOf(const std::vector<Resolved>& found, const CallAt& call, bool markdown) {
+json SignatureHelpOf(const std::vector<Described>& found, const CallAt& call, bool markdown) {
   json signatures = json::array();
   std::int64_t activeParameter = call.argument;
-  for (const Resolved& each : found) {
-    const PageProc& proc = each.proc->page;
+  for (const Described& each : found) {
+    const PageProc& proc = each.page;
     const std::u16string& label = proc.declaration;
     json parameters = json::array();
     // Each parameter's name in the label, in order, after the "(".
     std::size_t from = label.find(u'(');
     for (std::size_t i = 0; i < proc.params.size(); ++i) {
-      const std::u16string& name = each.proc->paramNames[i];
+      const std::u16string name = BareParamName(proc.params[i].name);
       std::size_t at = from == std::u16string::npos ? from : FindIgnoreCase(label, name, from);
       while (at != std::u16string::npos && at + name.size() < label.size() &&
              IsNameChar(label[at + name.size()])) {
@@ -272,16 +272,17 @@ json SignatureHelpOf(const std::vector<Resolved>& found, const CallAt& call, boo
       {"signatures", std::move(signatures)}, {"activeSignature", 0}, {"activeParameter", activeParameter}};
 }
 
-json DocumentSymbolsOf(const IndexedModule& module) {
+json DocumentSymbolsOf(const IndexedModule& module, const ModulePage* page) {
   json symbols = json::array();
-  for (const IndexedProc& proc : module.procs) {
+  for (std::size_t i = 0; i < module.procs.size(); ++i) {
+    const IndexedProc& proc = module.procs[i];
     const Range selection = NameRange(proc);
     const Range range{{std::min(proc.firstLine, proc.line), 0}, {std::max(proc.lastLine, proc.line) + 1, 0}};
-    json symbol = {{"name", ToUtf8(proc.page.name)},
+    json symbol = {{"name", ToUtf8(proc.name)},
                    {"kind", SymbolKindOf(module, proc)},
                    {"range", range},
                    {"selectionRange", selection}};
-    if (!proc.page.summary.Empty()) symbol["detail"] = Joined(proc.page.summary, " ");
+    if (page && !page->procs[i].summary.Empty()) symbol["detail"] = Joined(page->procs[i].summary, " ");
     symbols.push_back(std::move(symbol));
   }
   return symbols;
@@ -290,7 +291,7 @@ json DocumentSymbolsOf(const IndexedModule& module) {
 json WorkspaceSymbolsOf(const std::vector<Resolved>& found) {
   json symbols = json::array();
   for (const Resolved& each : found) {
-    symbols.push_back({{"name", ToUtf8(each.proc->page.name)},
+    symbols.push_back({{"name", ToUtf8(each.proc->name)},
                        {"kind", SymbolKindOf(*each.module, *each.proc)},
                        {"location", {{"uri", each.module->uri}, {"range", NameRange(*each.proc)}}},
                        {"containerName", ToUtf8(each.module->name)}});

@@ -43,14 +43,22 @@ struct CallAt {
 // cursor, continued lines joined; nothing after a comment's apostrophe.
 std::vector<CallAt> CallsAt(std::u16string_view statement);
 
+// A procedure a name stands for, with what its block says.
+struct Described {
+  const IndexedModule* module;
+  const IndexedProc* proc;
+  PageProc page;
+};
+
 // The hover of procedures of one name: Markdown or plain text.
-nlohmann::json HoverOf(const std::vector<Resolved>& found, bool markdown, const Range& range);
+nlohmann::json HoverOf(const std::vector<Described>& found, bool markdown, const Range& range);
 
 // The signature help of a call whose callee has these candidates.
-nlohmann::json SignatureHelpOf(const std::vector<Resolved>& found, const CallAt& call, bool markdown);
+nlohmann::json SignatureHelpOf(const std::vector<Described>& found, const CallAt& call, bool markdown);
 
-// textDocument/documentSymbol's answer for one module.
-nlohmann::json DocumentSymbolsOf(const IndexedModule& module);
+// textDocument/documentSymbol's answer for one module; page, when there is
+// one, gives each procedure its summary as detail.
+nlohmann::json DocumentSymbolsOf(const IndexedModule& module, const ModulePage* page);
 
 // workspace/symbol's answer.
 nlohmann::json WorkspaceSymbolsOf(const std::vector<Resolved>& found);

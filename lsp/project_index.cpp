@@ -45,8 +45,31 @@ std::u16string BareParamName(std::u16string_view declared) {
   return std::u16string(space == std::u16string_view::npos ? declared : declared.substr(space + 1));
 }
 
-IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std::u16string_view text,
-                          const EventTable& events) {
+ModulePage ReadModulePage(std::u16string_view stem, std::u16string_view text, const EventTable& events) {
+  ExportedModule exported = ExportedModule::FromText(text, stem);
+  const ModuleLineMap& map = exported.LineMap();
+  const auto fileLine = [&](LineNumber line) { return map.FileLineOfModuleLine(line); };
+  PageOptions options;
+  options.includePrivate = true;
+  ModulePage page = BuildModulePage(*exported.Module(), exported.Kind(), u"", fileLine, options);
+  const bool undocumented = std::any_of(page.procs.begin(), page.procs.end(),
+                                        [](const PageProc& proc) { return !proc.documented; });
+  if (undocumented) {
+    // One procedure for one: update keeps every procedure where it is.
+    ExportedModule copy = ExportedModule::FromText(text, stem);
+    UpdateAllProcComments(*copy.Module(), events);
+    SeedSummariesFromDescriptions(copy);
+    ModulePage adopted = BuildModulePage(*copy.Module(), exported.Kind(), u"", fileLine, options);
+    if (adopted.procs.size() == page.procs.size()) {
+      for (std::size_t i = 0; i < page.procs.size(); ++i) {
+        if (!page.procs[i].documented) TakeAdoptedWords(page.procs[i], adopted.procs[i]);
+      }
+    }
+  }
+  return page;
+}
+
+IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std::u16string_view text) {
   IndexedModule indexed;
   indexed.uri = uri;
   indexed.name = stem;
@@ -56,42 +79,23 @@ IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std:
     indexed.kind = exported.Kind();
     MemoryModule& module = *exported.Module();
     const ModuleLineMap& map = exported.LineMap();
-    const auto fileLine = [&](LineNumber line) { return map.FileLineOfModuleLine(line); };
-    PageOptions options;
-    options.includePrivate = true;
-    ModulePage page = BuildModulePage(module, indexed.kind, u"", fileLine, options);
-
-    const bool undocumented = std::any_of(page.procs.begin(), page.procs.end(),
-                                          [](const PageProc& proc) { return !proc.documented; });
-    if (undocumented) {
-      // One procedure for one: update keeps every procedure where it is.
-      ExportedModule copy = ExportedModule::FromText(text, stem);
-      UpdateAllProcComments(*copy.Module(), events);
-      SeedSummariesFromDescriptions(copy);
-      ModulePage adopted = BuildModulePage(*copy.Module(), indexed.kind, u"", fileLine, options);
-      if (adopted.procs.size() == page.procs.size()) {
-        for (std::size_t i = 0; i < page.procs.size(); ++i) {
-          if (!page.procs[i].documented) TakeAdoptedWords(page.procs[i], adopted.procs[i]);
-        }
-      }
-    }
-
     std::vector<ProcLines> lines;
     ForEachProcBottomUp(module, [&](const ProcLines& proc) { lines.push_back(proc); });
     std::reverse(lines.begin(), lines.end());
-    if (lines.size() != page.procs.size()) return indexed;
-    const auto documentLine = [&](LineNumber line) { return static_cast<std::int64_t>(fileLine(line)) - 1; };
+    const auto documentLine = [&](LineNumber line) {
+      return static_cast<std::int64_t>(map.FileLineOfModuleLine(line)) - 1;
+    };
     for (std::size_t i = 0; i < lines.size(); ++i) {
       IndexedProc& proc = indexed.procs.emplace_back();
+      proc.name = lines[i].name;
       proc.line = documentLine(lines[i].body);
       proc.firstLine = documentLine(lines[i].start);
       proc.lastLine = i + 1 < lines.size() ? documentLine(lines[i + 1].start) - 1
                                            : static_cast<std::int64_t>(map.FileLineCount()) - 1;
-      proc.nameColumn = NameColumn(module.LineText(lines[i].body), lines[i].name);
-      proc.isPrivate = EqualsIgnoreCase(page.procs[i].scope, u"Private");
-      for (const PageParam& param : page.procs[i].params)
-        proc.paramNames.push_back(BareParamName(param.name));
-      proc.page = std::move(page.procs[i]);
+      const std::u16string_view declaration = module.LineText(lines[i].body);
+      proc.nameColumn = NameColumn(declaration, lines[i].name);
+      proc.isPrivate = StartsWithIgnoreCase(StripBlanks(declaration), u"Private ");
+      proc.isProperty = lines[i].kind != ProcKind::Proc;
     }
   } catch (const Failure&) {
     // Text that is no module yet: nothing to find in it.
@@ -101,10 +105,54 @@ IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std:
 
 void ProjectIndex::Set(IndexedModule module) {
   std::string uri = module.uri;
+  pages_.erase(uri);
   modules_.insert_or_assign(std::move(uri), std::move(module));
 }
 
-void ProjectIndex::Remove(const std::string& uri) { modules_.erase(uri); }
+void ProjectIndex::Remove(const std::string& uri) {
+  pages_.erase(uri);
+  modules_.erase(uri);
+}
+
+const ModulePage* ProjectIndex::PageOf(const IndexedModule& module, const ModuleTextOfUri& textOf,
+                                       const EventTable& events) {
+  auto page = pages_.find(module.uri);
+  if (page == pages_.end()) {
+    const std::optional<std::u16string> text = textOf(module.uri);
+    if (!text) return nullptr;
+    // A few pages are kept: those of the modules being worked with.
+    if (pages_.size() >= 16) pages_.clear();
+    try {
+      page = pages_.emplace(module.uri, ReadModulePage(module.name, *text, events)).first;
+    } catch (const Failure&) {
+      return nullptr;
+    }
+  }
+  return page->second.procs.size() == module.procs.size() ? &page->second : nullptr;
+}
+
+std::optional<PageProc> ProjectIndex::PageProcOf(const Resolved& found, const ModuleTextOfUri& textOf,
+                                                 const EventTable& events) const {
+  const std::optional<std::u16string> text = textOf(found.module->uri);
+  if (!text) return std::nullopt;
+  // The procedure's own lines are all its page needs: its comment, its
+  // declaration with the attributes below it, its body.
+  std::u16string lines;
+  std::int64_t line = 0;
+  ForEachLine(*text, [&](std::u16string_view each, std::u16string_view end) {
+    if (line >= found.proc->firstLine && line <= found.proc->lastLine) (lines += each) += end;
+    return ++line <= found.proc->lastLine;
+  });
+  try {
+    ModulePage page = ReadModulePage(found.module->name, lines, events);
+    if (page.procs.size() != 1 || !EqualsIgnoreCase(page.procs.front().name, found.proc->name))
+      return std::nullopt;
+    page.procs.front().line += static_cast<LineNumber>(found.proc->firstLine);
+    return std::move(page.procs.front());
+  } catch (const Failure&) {
+    return std::nullopt;
+  }
+}
 
 const IndexedModule* ProjectIndex::Find(const std::string& uri) const {
   const auto found = modules_.find(uri);
@@ -115,10 +163,10 @@ std::vector<Resolved> ProjectIndex::Resolve(const std::string& uri, std::u16stri
                                             std::u16string_view name) const {
   std::vector<Resolved> found;
   const auto addFrom = [&](const IndexedModule& module, bool publicOnly) {
-    for (const IndexedProc& proc : module.procs) {
-      if (EqualsIgnoreCase(proc.page.name, name) && !(publicOnly && proc.isPrivate)) {
-        found.push_back({&module, &proc});
-      }
+    for (std::size_t i = 0; i < module.procs.size(); ++i) {
+      const IndexedProc& proc = module.procs[i];
+      if (EqualsIgnoreCase(proc.name, name) && !(publicOnly && proc.isPrivate))
+        found.push_back({&module, &proc, i});
     }
   };
   const IndexedModule* self = Find(uri);
@@ -149,10 +197,11 @@ std::vector<Resolved> ProjectIndex::Search(std::u16string_view query, std::size_
   const std::u16string wanted = ToLowerAscii(query);
   std::vector<Resolved> found;
   for (const auto& [address, module] : modules_) {
-    for (const IndexedProc& proc : module.procs) {
+    for (std::size_t i = 0; i < module.procs.size(); ++i) {
       if (found.size() == limit) return found;
-      if (ToLowerAscii(proc.page.name).find(wanted) != std::u16string::npos)
-        found.push_back({&module, &proc});
+      if (ToLowerAscii(module.procs[i].name).find(wanted) != std::u16string::npos) {
+        found.push_back({&module, &module.procs[i], i});
+      }
     }
   }
   return found;

@@ -6,7 +6,9 @@
 // Names are resolved as VBA binds them.
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,15 +19,17 @@
 
 namespace tamvo::lsp {
 
+// What names are resolved by: each procedure's name and where it stands.
+// What its block says is read when asked for (ProjectIndex::PageOf), so
+// that a project's index holds little beside its text.
 struct IndexedProc {
-  PageProc page;               // its line as a file line, from 1
+  std::u16string name;
   std::int64_t line = 0;       // the declaration's first document line, from 0
   std::int64_t firstLine = 0;  // the procedure's lines, its comment included
   std::int64_t lastLine = 0;
   std::int64_t nameColumn = 0;  // where the name stands on the declaration's first line
   bool isPrivate = false;
-  // The parameters' bare names ("x" of "Optional ByVal x() As Long").
-  std::vector<std::u16string> paramNames;
+  bool isProperty = false;
 };
 
 struct IndexedModule {
@@ -35,10 +39,16 @@ struct IndexedModule {
   std::vector<IndexedProc> procs;  // in the module's order
 };
 
+// A module's page: each procedure's declaration and the words of its
+// block, as the documentation pages read them; a procedure without a
+// block has what update would write into one (its comment adopted, its
+// '@Description or VB_Description). Its procedures are the index's, one
+// for one. Throws Failure for text that is no module.
+ModulePage ReadModulePage(std::u16string_view stem, std::u16string_view text, const EventTable& events);
+
 // A module read from its text; a text that is no module gives one
 // without procedures.
-IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std::u16string_view text,
-                          const EventTable& events);
+IndexedModule IndexModule(const std::string& uri, std::u16string_view stem, std::u16string_view text);
 
 // The bare name of a parameter as the pages write it.
 std::u16string BareParamName(std::u16string_view declared);
@@ -46,7 +56,11 @@ std::u16string BareParamName(std::u16string_view declared);
 struct Resolved {
   const IndexedModule* module;
   const IndexedProc* proc;
+  std::size_t index;  // of the procedure in its module
 };
+
+// The text of a module by its address: the editor's, else the file's.
+using ModuleTextOfUri = std::function<std::optional<std::u16string>(const std::string& uri)>;
 
 class ProjectIndex {
  public:
@@ -67,8 +81,19 @@ class ProjectIndex {
   // empty query. At most limit of them.
   std::vector<Resolved> Search(std::u16string_view query, std::size_t limit) const;
 
+  // The page of a module, read from its text when it is not among the few
+  // last asked for; null when the text can't be had or its procedures are
+  // no longer the index's.
+  const ModulePage* PageOf(const IndexedModule& module, const ModuleTextOfUri& textOf,
+                           const EventTable& events);
+  // What a resolved name's block says, read from its procedure's lines
+  // alone: a hover after a change of a large module reads little.
+  std::optional<PageProc> PageProcOf(const Resolved& found, const ModuleTextOfUri& textOf,
+                                     const EventTable& events) const;
+
  private:
   std::map<std::string, IndexedModule> modules_;  // by address
+  std::map<std::string, ModulePage> pages_;       // the last few read, by address
 };
 
 }  // namespace tamvo::lsp

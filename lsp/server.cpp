@@ -327,7 +327,7 @@ void Server::IndexProject() {
     const std::string uri = UriOfPath(path.string());
     if (!documents_.contains(uri)) {
       if (auto text = project_.textOf(path.string())) {
-        index_.Set(IndexModule(uri, StemOfUri(uri), *text, events_));
+        index_.Set(IndexModule(uri, StemOfUri(uri), *text));
       }
     }
     ++done;
@@ -344,11 +344,28 @@ const ProjectIndex& Server::Index() {
   for (const std::string& uri : unindexed_) {
     const auto document = documents_.find(uri);
     if (document != documents_.end()) {
-      index_.Set(IndexModule(uri, StemOfUri(uri), document->second->Content(), events_));
+      index_.Set(IndexModule(uri, StemOfUri(uri), document->second->Content()));
     }
   }
   unindexed_.clear();
   return index_;
+}
+
+std::optional<std::u16string> Server::TextOfUri(const std::string& uri) {
+  if (Document* document = DocumentAt(uri)) return std::u16string(document->Content());
+  const std::optional<std::string> path = PathOfUri(uri);
+  return path && project_.textOf ? project_.textOf(*path) : std::nullopt;
+}
+
+std::vector<Described> Server::Describe(const std::vector<Resolved>& found) {
+  const ModuleTextOfUri textOf = [this](const std::string& uri) { return TextOfUri(uri); };
+  std::vector<Described> described;
+  for (const Resolved& each : found) {
+    if (auto page = index_.PageProcOf(each, textOf, events_)) {
+      described.push_back({each.module, each.proc, std::move(*page)});
+    }
+  }
+  return described;
 }
 
 Document* Server::DocumentAt(const std::string& uri) {
@@ -377,7 +394,7 @@ void Server::DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params) {
     const std::optional<std::string> path = PathOfUri(event.uri);
     const std::optional<std::u16string> text = path ? project_.textOf(*path) : std::nullopt;
     if (text) {
-      index_.Set(IndexModule(event.uri, StemOfUri(event.uri), *text, events_));
+      index_.Set(IndexModule(event.uri, StemOfUri(event.uri), *text));
     } else {
       index_.Remove(event.uri);
     }
@@ -437,7 +454,7 @@ void Server::DidClose(const DidCloseTextDocumentParams& params) {
   index_.Remove(uri);
   const std::optional<std::string> path = PathOfUri(uri);
   const std::optional<std::u16string> text = path && project_.textOf ? project_.textOf(*path) : std::nullopt;
-  if (text) index_.Set(IndexModule(UriOfPath(*path), StemOfUri(uri), *text, events_));
+  if (text) index_.Set(IndexModule(UriOfPath(*path), StemOfUri(uri), *text));
 }
 
 json Server::Hover(const TextDocumentPositionParams& params) {
@@ -446,7 +463,8 @@ json Server::Hover(const TextDocumentPositionParams& params) {
   const std::optional<NameAt> name =
       NameAtColumn(LineOf(*document, params.position.line), params.position.character);
   if (!name) return nullptr;
-  const std::vector<Resolved> found = Index().Resolve(params.textDocument.uri, name->qualifier, name->name);
+  const std::vector<Described> found =
+      Describe(Index().Resolve(params.textDocument.uri, name->qualifier, name->name));
   if (found.empty()) return nullptr;
   return HoverOf(found, markdown_, {{params.position.line, name->start}, {params.position.line, name->end}});
 }
@@ -474,8 +492,8 @@ json Server::SignatureHelp(const TextDocumentPositionParams& params) {
     statement.insert(0, std::u16string(above.substr(0, above.size() - 1)));
   }
   for (const CallAt& call : CallsAt(statement)) {
-    const std::vector<Resolved> found =
-        Index().Resolve(params.textDocument.uri, call.callee.qualifier, call.callee.name);
+    const std::vector<Described> found =
+        Describe(Index().Resolve(params.textDocument.uri, call.callee.qualifier, call.callee.name));
     if (!found.empty()) return SignatureHelpOf(found, call, markdown_);
   }
   return nullptr;
@@ -492,7 +510,9 @@ json Server::Completion(const TextDocumentPositionParams& params) {
 json Server::DocumentSymbols(const DocumentSymbolParams& params) {
   if (!DocumentAt(params.textDocument.uri)) return nullptr;
   const IndexedModule* module = Index().Find(params.textDocument.uri);
-  return module ? DocumentSymbolsOf(*module) : json::array();
+  if (!module) return json::array();
+  const ModuleTextOfUri textOf = [this](const std::string& uri) { return TextOfUri(uri); };
+  return DocumentSymbolsOf(*module, index_.PageOf(*module, textOf, events_));
 }
 
 json Server::WorkspaceSymbols(const WorkspaceSymbolParams& params) {

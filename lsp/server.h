@@ -18,6 +18,7 @@
 #include "engine/event_table.h"
 #include "lsp/code_actions.h"
 #include "lsp/document.h"
+#include "lsp/navigation.h"
 #include "lsp/project_index.h"
 #include "lsp/protocol.h"
 
@@ -99,6 +100,10 @@ class Server {
   void IndexProject();
   // The index with every open document's latest text in it.
   const ProjectIndex& Index();
+  // What the procedures found say, their pages read where needed.
+  std::vector<Described> Describe(const std::vector<Resolved>& found);
+  // A module's text by its address: the editor's, else the file's.
+  std::optional<std::u16string> TextOfUri(const std::string& uri);
   // The document the editor holds at that address, if any.
   Document* DocumentAt(const std::string& uri);
   // The line of a document as the editor counts its columns.
