@@ -72,6 +72,13 @@ json Markup(std::string value, bool markdown) {
   return {{"kind", markdown ? "markdown" : "plaintext"}, {"value", std::move(value)}};
 }
 
+// Signature help's documentation: Markdown where the client shows it, else
+// a plain string, which every client shows (some show MarkupContent's
+// plain text in part only).
+json Documentation(std::string value, bool markdown) {
+  return markdown ? Markup(std::move(value), true) : json(std::move(value));
+}
+
 Range NameRange(const IndexedProc& proc) {
   const auto length = static_cast<std::int64_t>(proc.name.size());
   return {{proc.line, proc.nameColumn}, {proc.line, proc.nameColumn + length}};
@@ -257,7 +264,7 @@ json SignatureHelpOf(const std::vector<Described>& found, const CallAt& call, bo
         from = at + name.size();
       }
       if (!proc.params[i].description.Empty()) {
-        parameter["documentation"] = Markup(Joined(proc.params[i].description, "\n"), false);
+        parameter["documentation"] = Documentation(Joined(proc.params[i].description, "\n"), markdown);
       }
       parameters.push_back(std::move(parameter));
       if (!call.namedArgument.empty() && EqualsIgnoreCase(name, call.namedArgument) && signatures.empty()) {
@@ -265,7 +272,8 @@ json SignatureHelpOf(const std::vector<Described>& found, const CallAt& call, bo
       }
     }
     json signature = {{"label", ToUtf8(label)}, {"parameters", std::move(parameters)}};
-    if (!proc.summary.Empty()) signature["documentation"] = Markup(Joined(proc.summary, "\n"), markdown);
+    if (!proc.summary.Empty())
+      signature["documentation"] = Documentation(Joined(proc.summary, "\n"), markdown);
     signatures.push_back(std::move(signature));
   }
   return {

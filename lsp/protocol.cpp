@@ -231,8 +231,17 @@ void from_json(const json& in, CompletionClientCapabilities& capabilities) {
   Read(Object(in), "completionItem", capabilities.completionItem);
 }
 
+void from_json(const json& in, SignatureInformationCapabilities& capabilities) {
+  Read(Object(in), "documentationFormat", capabilities.documentationFormat);
+}
+
+void from_json(const json& in, SignatureHelpClientCapabilities& capabilities) {
+  Read(Object(in), "signatureInformation", capabilities.signatureInformation);
+}
+
 void from_json(const json& in, TextDocumentClientCapabilities& capabilities) {
   const json& object = Object(in);
+  Read(object, "signatureHelp", capabilities.signatureHelp);
   Read(object, "codeAction", capabilities.codeAction);
   Read(object, "hover", capabilities.hover);
   Read(object, "completion", capabilities.completion);

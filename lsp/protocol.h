@@ -164,8 +164,21 @@ struct CompletionClientCapabilities {
 };
 void from_json(const nlohmann::json& in, CompletionClientCapabilities& capabilities);
 
+// Whether the client shows Markdown in signature help
+// (signatureInformation.documentationFormat holds "markdown").
+struct SignatureInformationCapabilities {
+  std::optional<std::vector<std::string>> documentationFormat;
+};
+void from_json(const nlohmann::json& in, SignatureInformationCapabilities& capabilities);
+
+struct SignatureHelpClientCapabilities {
+  std::optional<SignatureInformationCapabilities> signatureInformation;
+};
+void from_json(const nlohmann::json& in, SignatureHelpClientCapabilities& capabilities);
+
 struct TextDocumentClientCapabilities {
   std::optional<CodeActionClientCapabilities> codeAction;
+  std::optional<SignatureHelpClientCapabilities> signatureHelp;
   std::optional<HoverClientCapabilities> hover;
   std::optional<CompletionClientCapabilities> completion;
 };

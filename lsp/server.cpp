@@ -132,7 +132,7 @@ void Server::Handle(std::string_view body) {
         (message.contains("result") || message.contains("error"))) {
       // The answer to the request for a progress token: the index can be
       // made with its progress shown. Other answers ask for nothing.
-      if (message.at("id") == kIndexProgress && initialized_ && !shutdown_) IndexProject();
+      if (message.at("id") == kIndexProgress && indexPending_ && !shutdown_) IndexProject(showsProgress_);
       return;
     }
     if (id) {
@@ -208,6 +208,11 @@ json Server::Initialize(const InitializeParams& params) {
       const auto& formats = *text.hover->contentFormat;
       markdown_ = std::find(formats.begin(), formats.end(), "markdown") != formats.end();
     }
+    if (text.signatureHelp && text.signatureHelp->signatureInformation &&
+        text.signatureHelp->signatureInformation->documentationFormat) {
+      const auto& formats = *text.signatureHelp->signatureInformation->documentationFormat;
+      signatureMarkdown_ = std::find(formats.begin(), formats.end(), "markdown") != formats.end();
+    }
     snippets_ = text.completion && text.completion->completionItem &&
                 text.completion->completionItem->snippetSupport.value_or(false);
   }
@@ -273,13 +278,14 @@ void Server::Configure(const std::string& uri, Document& document) {
 // each document; watched, every open document is checked again at once.
 void Server::Initialized(const json&) {
   // With progress shown, the index is made once the client has its token.
+  indexPending_ = true;
   if (showsProgress_ && project_.textOf && !folders_.empty()) {
     send_({{"jsonrpc", "2.0"},
            {"id", kIndexProgress},
            {"method", "window/workDoneProgress/create"},
            {"params", {{"token", kIndexProgress}}}});
   } else {
-    IndexProject();
+    IndexProject(false);
   }
   if (!watchesFiles_ || (!project_.optionsOf && !project_.textOf)) return;
   json watchers = json::array({{{"globPattern", "**/" + std::string(kProjectConfigName)}}});
@@ -294,7 +300,8 @@ void Server::Initialized(const json&) {
               {"registerOptions", {{"watchers", std::move(watchers)}}}}}}}}});
 }
 
-void Server::IndexProject() {
+void Server::IndexProject(bool showProgress) {
+  indexPending_ = false;
   if (!project_.textOf) return;
   std::vector<std::filesystem::path> files;
   for (const std::string& folder : folders_) {
@@ -319,7 +326,7 @@ void Server::IndexProject() {
     }
   }
   const auto progress = [&](json value) {
-    if (showsProgress_) Notify("$/progress", {{"token", kIndexProgress}, {"value", std::move(value)}});
+    if (showProgress) Notify("$/progress", {{"token", kIndexProgress}, {"value", std::move(value)}});
   };
   progress({{"kind", "begin"}, {"title", "Indexing modules"}, {"percentage", 0}});
   std::size_t done = 0;
@@ -341,6 +348,8 @@ void Server::IndexProject() {
 }
 
 const ProjectIndex& Server::Index() {
+  // Asked before the client has the progress's token: made now, unseen.
+  if (indexPending_) IndexProject(false);
   for (const std::string& uri : unindexed_) {
     const auto document = documents_.find(uri);
     if (document != documents_.end()) {
@@ -494,7 +503,7 @@ json Server::SignatureHelp(const TextDocumentPositionParams& params) {
   for (const CallAt& call : CallsAt(statement)) {
     const std::vector<Described> found =
         Describe(Index().Resolve(params.textDocument.uri, call.callee.qualifier, call.callee.name));
-    if (!found.empty()) return SignatureHelpOf(found, call, markdown_);
+    if (!found.empty()) return SignatureHelpOf(found, call, signatureMarkdown_);
   }
   return nullptr;
 }

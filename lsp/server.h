@@ -95,9 +95,9 @@ class Server {
   nlohmann::json DocumentSymbols(const DocumentSymbolParams& params);
   nlohmann::json WorkspaceSymbols(const WorkspaceSymbolParams& params);
 
-  // The module files under the workspace's folders, into the index, with
-  // progress shown where the client shows it.
-  void IndexProject();
+  // The module files under the workspace's folders, into the index, the
+  // progress shown to a client that has its token.
+  void IndexProject(bool showProgress);
   // The index with every open document's latest text in it.
   const ProjectIndex& Index();
   // What the procedures found say, their pages read where needed.
@@ -132,9 +132,11 @@ class Server {
   std::set<std::string> unindexed_;
   // The folders whose module files the index holds (paths).
   std::vector<std::string> folders_;
-  bool markdown_ = false;       // the client shows Markdown in hovers
-  bool snippets_ = false;       // the client takes snippets in completions
-  bool showsProgress_ = false;  // the client shows the server's progress
+  bool markdown_ = false;           // the client shows Markdown in hovers
+  bool snippets_ = false;           // the client takes snippets in completions
+  bool showsProgress_ = false;      // the client shows the server's progress
+  bool indexPending_ = false;       // initialized came, the index is not yet made
+  bool signatureMarkdown_ = false;  // the client shows Markdown in signature help
   EventTable events_;
   std::optional<std::u16string> author_;
   // Each document as its latest text.

@@ -90,9 +90,10 @@ class Workspace : public ::testing::Test {
                         bytes << in.rdbuf();
                         return FromUtf8(bytes.str());
                       }});
-    const json capabilities = {{"textDocument",
-                                {{"hover", {{"contentFormat", {"markdown"}}}},
-                                 {"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}};
+    json capabilities = {{"textDocument",
+                          {{"hover", {{"contentFormat", {"markdown"}}}},
+                           {"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}};
+    if (ShowsProgress()) capabilities["window"] = {{"workDoneProgress", true}};
     Request("initialize", {{"capabilities", capabilities}, {"rootUri", UriOfPath(folder_.string())}});
     Notify("initialized", json::object());
     Notify("textDocument/didOpen", {{"textDocument",
@@ -107,6 +108,7 @@ class Workspace : public ::testing::Test {
                                        "End Function\r\n"}}}});
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
+  virtual bool ShowsProgress() const { return false; }
 
   void Write(const std::string& name, const std::string& text) {
     std::filesystem::create_directories((folder_ / name).parent_path());
@@ -178,7 +180,8 @@ TEST_F(Workspace, SignatureHelpMarksTheArgumentAndSaysWhatItIs) {
   const json& signature = help.at("signatures").at(0);
   EXPECT_EQ(signature.at("label"), "Public Function Add(ByVal a As Long, ByVal b As Long) As Long");
   EXPECT_EQ(signature.at("parameters").at(1).at("label"), json::array({43, 44}));
-  EXPECT_EQ(signature.at("parameters").at(1).at("documentation").at("value"), "the second");
+  EXPECT_EQ(signature.at("parameters").at(1).at("documentation"), "the second");
+  EXPECT_EQ(signature.at("documentation"), "Adds two numbers.") << "a plain string: no Markdown asked for";
   EXPECT_TRUE(At("textDocument/signatureHelp", 1, 4).is_null());
 }
 
@@ -220,6 +223,27 @@ TEST_F(Workspace, CompletionWritesTheBlockAndTheMissingTags) {
   std::vector<std::string> labels;
   for (const json& item : At("textDocument/completion", 8, 5)) labels.push_back(item.at("label"));
   EXPECT_EQ(labels, (std::vector<std::string>{"@param text", "@return"}));
+}
+
+// A client that shows progress gets the index once it has the progress's
+// token; a request before that finds the index made there and then.
+class WorkspaceShowingProgress : public Workspace {
+ protected:
+  bool ShowsProgress() const override { return true; }
+};
+
+TEST_F(WorkspaceShowingProgress, ARequestBeforeTheTokenFindsTheIndex) {
+  const auto asked = std::find_if(sent_.begin(), sent_.end(), [](const json& message) {
+    return message.value("method", "") == "window/workDoneProgress/create";
+  });
+  ASSERT_NE(asked, sent_.end());
+  const json hover = At("textDocument/hover", 2, 9);
+  ASSERT_TRUE(hover.is_object()) << hover;
+  EXPECT_NE(hover.at("contents").at("value").get<std::string>().find("Adds two numbers."), std::string::npos);
+  // The token's answer then shows no progress of an index already made.
+  const std::size_t before = sent_.size();
+  server_->Handle(R"({"jsonrpc":"2.0","id":"tamvo/index","result":null})");
+  EXPECT_EQ(sent_.size(), before);
 }
 
 }  // namespace

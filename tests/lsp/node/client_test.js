@@ -339,6 +339,7 @@ async function main() {
     window: { workDoneProgress: true },
     workspace: { didChangeWatchedFiles: { dynamicRegistration: true } },
     textDocument: { hover: { contentFormat: ['markdown', 'plaintext'] },
+                    signatureHelp: { signatureInformation: { documentationFormat: ['markdown'] } },
                     completion: { completionItem: { snippetSupport: true } } },
   });
   const progress = [];
