@@ -774,7 +774,17 @@ int Serve(const Request& request, const CliEnvironment& env) {
     if (config->author) options.author = FromUtf8(*config->author);
     return options;
   };
-  return lsp::RunLanguageServer(env.in, env.out, env.err, settings, optionsOf);
+  // A module the editor hasn't opened, read as the command line reads it.
+  auto textOf = [&configs, &env](const std::string& path) -> std::optional<std::u16string> {
+    try {
+      const ProjectConfig* config = configs.For(path);
+      const ResolvedEncoding encoding = config && config->encoding ? *config->encoding : ResolvedEncoding();
+      return ReadModule(path, encoding, env.in).Exported().Text();
+    } catch (const std::exception&) {
+      return std::nullopt;  // unreadable, or a configuration that can't be used
+    }
+  };
+  return lsp::RunLanguageServer(env.in, env.out, env.err, settings, {optionsOf, textOf});
 }
 
 }  // namespace

@@ -19,8 +19,6 @@ bool IsLetterOrDigit(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c >= 0x80;
 }
 
-bool IsNameChar(char16_t c) { return IsLetterOrDigit(c) || c == u'_'; }
-
 // A banner ("'-----", "'*****"): no word to make a summary of.
 bool HasWord(std::u16string_view text) { return std::any_of(text.begin(), text.end(), IsLetterOrDigit); }
 

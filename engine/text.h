@@ -58,6 +58,13 @@ CommonEnds CommonEndsOf(const Lines& a, const Lines& b) {
   return common;
 }
 
+// A character of a VBA name: an ASCII letter or digit, "_", or any
+// character beyond ASCII (names in Japanese are names).
+constexpr bool IsNameChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
+         c >= 0x80;
+}
+
 // Letter case folding for VBA keywords and identifiers: ASCII letters only.
 // Inline: every statement of a module is compared with keywords this way.
 constexpr char16_t ToLowerAscii(char16_t c) {

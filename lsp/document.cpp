@@ -81,6 +81,27 @@ std::optional<std::string> PathOfUri(std::string_view uri) {
   return path;
 }
 
+std::string UriOfPath(std::string_view path) {
+  std::string uri = "file://";
+  if (!path.starts_with('/')) uri += '/';
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      uri += '/';
+    } else if (std::isalnum(byte) != 0 && byte < 0x80) {
+      uri += c;
+    } else if (std::string_view("-._~/").find(c) != std::string_view::npos) {
+      uri += c;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 15];
+    }
+  }
+  return uri;
+}
+
 bool Document::Describes() {
   if (!options.descriptions) return false;
   const auto dot = name_.find_last_of(u'.');

@@ -33,6 +33,10 @@ std::u16string StemOfUri(std::string_view uri);
 // for an address of another scheme or of another machine.
 std::optional<std::string> PathOfUri(std::string_view uri);
 
+// The file: address of a path, its characters other than letters, digits,
+// "-._~/" percent-escaped ("C:\m\a b.bas" is "file:///C%3A/m/a%20b.bas").
+std::string UriOfPath(std::string_view path);
+
 // What a project's configuration (.tamvo.toml) sets for a document.
 struct ProjectOptions {
   bool publicOnly = false;

@@ -9,7 +9,7 @@
 namespace tamvo::lsp {
 
 int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings,
-                      ProjectOptionsOf optionsOf) {
+                      ProjectAccess project) {
   Server server(
       settings,
       [&](const nlohmann::json& message) {
@@ -18,7 +18,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Se
         out << WriteFrame(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
             << std::flush;
       },
-      log, std::move(optionsOf));
+      log, std::move(project));
   while (!server.Exited()) {
     const std::optional<Frame> frame = ReadFrame(in);
     if (!frame) break;

@@ -11,8 +11,8 @@ namespace tamvo::lsp {
 // Serves messages from in until exit or the end of input; writes nothing
 // but framed protocol messages to out, its log to log. Returns the exit
 // code: 0 when shutdown came before the end, 1 otherwise.
-// optionsOf: as the Server's.
+// project: as the Server's.
 int RunLanguageServer(std::istream& in, std::ostream& out, std::ostream& log, Settings& settings,
-                      ProjectOptionsOf optionsOf = {});
+                      ProjectAccess project = {});
 
 }  // namespace tamvo::lsp

@@ -149,7 +149,9 @@ void from_json(const json& in, DidOpenTextDocumentParams& params) {
 }
 
 void from_json(const json& in, TextDocumentContentChangeEvent& change) {
-  Read(Object(in), "text", change.text);
+  const json& object = Object(in);
+  Read(object, "range", change.range);
+  Read(object, "text", change.text);
 }
 
 void from_json(const json& in, VersionedTextDocumentIdentifier& document) {
@@ -217,9 +219,39 @@ void from_json(const json& in, CodeActionClientCapabilities& capabilities) {
   Read(Object(in), "resolveSupport", capabilities.resolveSupport);
 }
 
-void from_json(const json& in, TextDocumentClientCapabilities& capabilities) {
-  Read(Object(in), "codeAction", capabilities.codeAction);
+void from_json(const json& in, HoverClientCapabilities& capabilities) {
+  Read(Object(in), "contentFormat", capabilities.contentFormat);
 }
+
+void from_json(const json& in, CompletionItemCapabilities& capabilities) {
+  Read(Object(in), "snippetSupport", capabilities.snippetSupport);
+}
+
+void from_json(const json& in, CompletionClientCapabilities& capabilities) {
+  Read(Object(in), "completionItem", capabilities.completionItem);
+}
+
+void from_json(const json& in, SignatureInformationCapabilities& capabilities) {
+  Read(Object(in), "documentationFormat", capabilities.documentationFormat);
+}
+
+void from_json(const json& in, SignatureHelpClientCapabilities& capabilities) {
+  Read(Object(in), "signatureInformation", capabilities.signatureInformation);
+}
+
+void from_json(const json& in, TextDocumentClientCapabilities& capabilities) {
+  const json& object = Object(in);
+  Read(object, "signatureHelp", capabilities.signatureHelp);
+  Read(object, "codeAction", capabilities.codeAction);
+  Read(object, "hover", capabilities.hover);
+  Read(object, "completion", capabilities.completion);
+}
+
+void from_json(const json& in, WindowClientCapabilities& capabilities) {
+  Read(Object(in), "workDoneProgress", capabilities.workDoneProgress);
+}
+
+void from_json(const json& in, WorkspaceFolder& folder) { Read(Object(in), "uri", folder.uri); }
 
 void from_json(const json& in, DidChangeWatchedFilesClientCapabilities& capabilities) {
   Read(Object(in), "dynamicRegistration", capabilities.dynamicRegistration);
@@ -233,12 +265,15 @@ void from_json(const json& in, ClientCapabilities& capabilities) {
   const json& object = Object(in);
   Read(object, "textDocument", capabilities.textDocument);
   Read(object, "workspace", capabilities.workspace);
+  Read(object, "window", capabilities.window);
 }
 
 void from_json(const json& in, InitializeParams& params) {
   const json& object = Object(in);
   Read(object, "initializationOptions", params.initializationOptions);
   Read(object, "capabilities", params.capabilities);
+  Read(object, "workspaceFolders", params.workspaceFolders);
+  Read(object, "rootUri", params.rootUri);
 }
 
 void to_json(json& out, const WorkspaceEdit& edit) { out = {{"changes", edit.changes}}; }
@@ -273,6 +308,18 @@ void to_json(json& out, const CodeAction& action) {
   if (action.isPreferred) out["isPreferred"] = *action.isPreferred;
   if (action.data) out["data"] = *action.data;
 }
+
+void from_json(const json& in, TextDocumentPositionParams& params) {
+  const json& object = Object(in);
+  Read(object, "textDocument", params.textDocument);
+  Read(object, "position", params.position);
+}
+
+void from_json(const json& in, DocumentSymbolParams& params) {
+  Read(Object(in), "textDocument", params.textDocument);
+}
+
+void from_json(const json& in, WorkspaceSymbolParams& params) { Read(Object(in), "query", params.query); }
 
 void from_json(const json& in, FileEvent& event) { Read(Object(in), "uri", event.uri); }
 

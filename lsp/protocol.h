@@ -66,8 +66,10 @@ struct DidOpenTextDocumentParams {
 };
 void from_json(const nlohmann::json& in, DidOpenTextDocumentParams& params);
 
-// Full sync: every change holds the whole text.
+// A change of the text: with a range, that range's new text (0-based
+// lines, UTF-16 columns); without, the whole text.
 struct TextDocumentContentChangeEvent {
+  std::optional<Range> range;
   std::string text;
 };
 void from_json(const nlohmann::json& in, TextDocumentContentChangeEvent& change);
@@ -144,8 +146,41 @@ struct CodeActionClientCapabilities {
 };
 void from_json(const nlohmann::json& in, CodeActionClientCapabilities& capabilities);
 
+// Whether the client shows Markdown in hovers (contentFormat holds
+// "markdown").
+struct HoverClientCapabilities {
+  std::optional<std::vector<std::string>> contentFormat;
+};
+void from_json(const nlohmann::json& in, HoverClientCapabilities& capabilities);
+
+// Whether the client takes snippets (completionItem.snippetSupport).
+struct CompletionItemCapabilities {
+  std::optional<bool> snippetSupport;
+};
+void from_json(const nlohmann::json& in, CompletionItemCapabilities& capabilities);
+
+struct CompletionClientCapabilities {
+  std::optional<CompletionItemCapabilities> completionItem;
+};
+void from_json(const nlohmann::json& in, CompletionClientCapabilities& capabilities);
+
+// Whether the client shows Markdown in signature help
+// (signatureInformation.documentationFormat holds "markdown").
+struct SignatureInformationCapabilities {
+  std::optional<std::vector<std::string>> documentationFormat;
+};
+void from_json(const nlohmann::json& in, SignatureInformationCapabilities& capabilities);
+
+struct SignatureHelpClientCapabilities {
+  std::optional<SignatureInformationCapabilities> signatureInformation;
+};
+void from_json(const nlohmann::json& in, SignatureHelpClientCapabilities& capabilities);
+
 struct TextDocumentClientCapabilities {
   std::optional<CodeActionClientCapabilities> codeAction;
+  std::optional<SignatureHelpClientCapabilities> signatureHelp;
+  std::optional<HoverClientCapabilities> hover;
+  std::optional<CompletionClientCapabilities> completion;
 };
 void from_json(const nlohmann::json& in, TextDocumentClientCapabilities& capabilities);
 
@@ -161,15 +196,29 @@ struct WorkspaceClientCapabilities {
 };
 void from_json(const nlohmann::json& in, WorkspaceClientCapabilities& capabilities);
 
+// Whether the client shows the server's progress (window.workDoneProgress).
+struct WindowClientCapabilities {
+  std::optional<bool> workDoneProgress;
+};
+void from_json(const nlohmann::json& in, WindowClientCapabilities& capabilities);
+
 struct ClientCapabilities {
   std::optional<TextDocumentClientCapabilities> textDocument;
   std::optional<WorkspaceClientCapabilities> workspace;
+  std::optional<WindowClientCapabilities> window;
 };
 void from_json(const nlohmann::json& in, ClientCapabilities& capabilities);
+
+struct WorkspaceFolder {
+  std::string uri;
+};
+void from_json(const nlohmann::json& in, WorkspaceFolder& folder);
 
 struct InitializeParams {
   std::optional<InitializationOptions> initializationOptions;
   std::optional<ClientCapabilities> capabilities;
+  std::optional<std::vector<WorkspaceFolder>> workspaceFolders;
+  std::optional<std::string> rootUri;
 };
 void from_json(const nlohmann::json& in, InitializeParams& params);
 
@@ -213,6 +262,23 @@ struct DidChangeWatchedFilesParams {
   std::vector<FileEvent> changes;
 };
 void from_json(const nlohmann::json& in, DidChangeWatchedFilesParams& params);
+
+// A place in a document: hover, signature help, completion, definition.
+struct TextDocumentPositionParams {
+  TextDocumentIdentifier textDocument;
+  Position position;
+};
+void from_json(const nlohmann::json& in, TextDocumentPositionParams& params);
+
+struct DocumentSymbolParams {
+  TextDocumentIdentifier textDocument;
+};
+void from_json(const nlohmann::json& in, DocumentSymbolParams& params);
+
+struct WorkspaceSymbolParams {
+  std::string query;
+};
+void from_json(const nlohmann::json& in, WorkspaceSymbolParams& params);
 
 struct PublishDiagnosticsParams {
   std::string uri;

@@ -1,6 +1,7 @@
 #include "lsp/server.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 
@@ -10,6 +11,8 @@
 #include "engine/failure.h"
 #include "engine/text.h"
 #include "lsp/code_actions.h"
+#include "lsp/completion.h"
+#include "lsp/navigation.h"
 
 namespace tamvo::lsp {
 
@@ -49,6 +52,14 @@ auto Notification(void (Server::*handler)(const Params&)) {
   return [handler](Server& server, const json& params) { (server.*handler)(params.get<Params>()); };
 }
 
+// The token of the progress of the index, and the id of the request that
+// creates it.
+const char* const kIndexProgress = "tamvo/index";
+
+// The module files' extensions, which the index reads and the client
+// watches.
+constexpr std::string_view kModuleExtensions[] = {".bas", ".cls", ".frm", ".doccls"};
+
 // A range on one line of the document, given in module text columns.
 Range RangeOnLine(const Document& document, std::int64_t line, std::int64_t from, std::int64_t to) {
   return {document.InText({line, from}), document.InText({line, to})};
@@ -62,6 +73,12 @@ const std::map<std::string, Server::RequestHandler>& Server::Requests() {
       {"shutdown", Request(&Server::Shutdown)},
       {"textDocument/codeAction", Request(&Server::CodeActions)},
       {"codeAction/resolve", Request(&Server::ResolveCodeAction)},
+      {"textDocument/hover", Request(&Server::Hover)},
+      {"textDocument/signatureHelp", Request(&Server::SignatureHelp)},
+      {"textDocument/completion", Request(&Server::Completion)},
+      {"textDocument/definition", Request(&Server::Definition)},
+      {"textDocument/documentSymbol", Request(&Server::DocumentSymbols)},
+      {"workspace/symbol", Request(&Server::WorkspaceSymbols)},
   };
   return requests;
 }
@@ -78,8 +95,8 @@ const std::map<std::string, Server::NotificationHandler>& Server::Notifications(
   return notifications;
 }
 
-Server::Server(Settings& settings, Send send, std::ostream& log, ProjectOptionsOf optionsOf)
-    : settings_(settings), send_(std::move(send)), log_(log), optionsOf_(std::move(optionsOf)) {
+Server::Server(Settings& settings, Send send, std::ostream& log, ProjectAccess project)
+    : settings_(settings), send_(std::move(send)), log_(log), project_(std::move(project)) {
   events_.InitEventTable();
 }
 
@@ -113,7 +130,10 @@ void Server::Handle(std::string_view body) {
       message.value("jsonrpc", json()) != "2.0") {
     if (message.is_object() && message.contains("id") && !message.contains("method") &&
         (message.contains("result") || message.contains("error"))) {
-      return;  // A response to a request the server never sends.
+      // The answer to the request for a progress token: the index can be
+      // made with its progress shown. Other answers ask for nothing.
+      if (message.at("id") == kIndexProgress && indexPending_ && !shutdown_) IndexProject(showsProgress_);
+      return;
     }
     if (id) {
       RespondError(*id, kInvalidRequest, "not a JSON-RPC 2.0 request");
@@ -182,13 +202,43 @@ json Server::Initialize(const InitializeParams& params) {
     watchesFiles_ =
         params.capabilities->workspace->didChangeWatchedFiles->dynamicRegistration.value_or(false);
   }
+  if (params.capabilities && params.capabilities->textDocument) {
+    const TextDocumentClientCapabilities& text = *params.capabilities->textDocument;
+    if (text.hover && text.hover->contentFormat) {
+      const auto& formats = *text.hover->contentFormat;
+      markdown_ = std::find(formats.begin(), formats.end(), "markdown") != formats.end();
+    }
+    if (text.signatureHelp && text.signatureHelp->signatureInformation &&
+        text.signatureHelp->signatureInformation->documentationFormat) {
+      const auto& formats = *text.signatureHelp->signatureInformation->documentationFormat;
+      signatureMarkdown_ = std::find(formats.begin(), formats.end(), "markdown") != formats.end();
+    }
+    snippets_ = text.completion && text.completion->completionItem &&
+                text.completion->completionItem->snippetSupport.value_or(false);
+  }
+  showsProgress_ = params.capabilities && params.capabilities->window &&
+                   params.capabilities->window->workDoneProgress.value_or(false);
+  // The folders whose modules the index reads: the workspace's, else the root.
+  if (params.workspaceFolders) {
+    for (const WorkspaceFolder& folder : *params.workspaceFolders) {
+      if (auto path = PathOfUri(folder.uri)) folders_.push_back(std::move(*path));
+    }
+  } else if (params.rootUri) {
+    if (auto path = PathOfUri(*params.rootUri)) folders_.push_back(std::move(*path));
+  }
   initialized_ = true;
   json codeActions = {{"codeActionKinds", {"quickfix", "refactor.rewrite", "source"}}};
   if (resolvesEdits_) codeActions["resolveProvider"] = true;
   return {
       {"capabilities",
-       {{"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", true}}}}},
-        {"codeActionProvider", std::move(codeActions)}}},
+       {{"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", {{"includeText", true}}}}},
+        {"codeActionProvider", std::move(codeActions)},
+        {"hoverProvider", true},
+        {"signatureHelpProvider", {{"triggerCharacters", {"(", ",", " "}}, {"retriggerCharacters", {","}}}},
+        {"completionProvider", {{"triggerCharacters", {"*", "@"}}}},
+        {"definitionProvider", true},
+        {"documentSymbolProvider", true},
+        {"workspaceSymbolProvider", true}}},
       {"serverInfo", {{"name", "tamvo"}, {"version", "1.0.0"}}},
   };
 }
@@ -198,10 +248,16 @@ json Server::Shutdown() {
   return nullptr;
 }
 
-void Server::Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version) {
+void Server::Open(const std::string& uri, std::u16string text, std::optional<std::int64_t> version) {
   auto& document = documents_[uri];
   if (!version) version = document ? document->Version() + 1 : 0;
-  document = std::make_unique<Document>(FileNameOfUri(uri), FromUtf8(text), *version);
+  if (!document) {
+    // The editor's text wins over the file's, whatever its address says.
+    const std::optional<std::string> path = PathOfUri(uri);
+    if (path) index_.Remove(UriOfPath(*path));
+  }
+  document = std::make_unique<Document>(FileNameOfUri(uri), std::move(text), *version);
+  unindexed_.insert(uri);
   Configure(uri, *document);
   PublishDiagnostics(uri, *document);
 }
@@ -210,9 +266,9 @@ void Server::Configure(const std::string& uri, Document& document) {
   document.options = {};
   document.configError.reset();
   const std::optional<std::string> path = PathOfUri(uri);
-  if (!optionsOf_ || !path) return;
+  if (!project_.optionsOf || !path) return;
   try {
-    document.options = optionsOf_(*path);
+    document.options = project_.optionsOf(*path);
   } catch (const std::exception& e) {
     document.configError = e.what();
   }
@@ -221,8 +277,19 @@ void Server::Configure(const std::string& uri, Document& document) {
 // Without watching, a changed configuration is read with the next text of
 // each document; watched, every open document is checked again at once.
 void Server::Initialized(const json&) {
-  if (!watchesFiles_ || !optionsOf_) return;
+  // With progress shown, the index is made once the client has its token.
+  indexPending_ = true;
+  if (showsProgress_ && project_.textOf && !folders_.empty()) {
+    send_({{"jsonrpc", "2.0"},
+           {"id", kIndexProgress},
+           {"method", "window/workDoneProgress/create"},
+           {"params", {{"token", kIndexProgress}}}});
+  } else {
+    IndexProject(false);
+  }
+  if (!watchesFiles_ || (!project_.optionsOf && !project_.textOf)) return;
   json watchers = json::array({{{"globPattern", "**/" + std::string(kProjectConfigName)}}});
+  if (project_.textOf) watchers.push_back({{"globPattern", "**/*.{bas,cls,frm,doccls}"}});
   send_({{"jsonrpc", "2.0"},
          {"id", "tamvo/watch"},
          {"method", "client/registerCapability"},
@@ -233,7 +300,114 @@ void Server::Initialized(const json&) {
               {"registerOptions", {{"watchers", std::move(watchers)}}}}}}}}});
 }
 
+void Server::IndexProject(bool showProgress) {
+  indexPending_ = false;
+  if (!project_.textOf) return;
+  std::vector<std::filesystem::path> files;
+  for (const std::string& folder : folders_) {
+    std::error_code error;
+    auto walk = std::filesystem::recursive_directory_iterator(
+        folder, std::filesystem::directory_options::skip_permission_denied, error);
+    for (auto entry = walk; !error && entry != std::filesystem::recursive_directory_iterator();
+         entry.increment(error)) {
+      const std::filesystem::path& path = entry->path();
+      // Folders of tools (.git, node_modules) hold no modules of the project.
+      if (entry->is_directory(error) &&
+          (path.filename().string().starts_with('.') || path.filename() == "node_modules")) {
+        entry.disable_recursion_pending();
+        continue;
+      }
+      const std::string extension = ToUtf8(ToLowerAscii(FromUtf8(path.extension().string())));
+      if (std::find(std::begin(kModuleExtensions), std::end(kModuleExtensions), extension) !=
+              std::end(kModuleExtensions) &&
+          entry->is_regular_file(error)) {
+        files.push_back(path);
+      }
+    }
+  }
+  const auto progress = [&](json value) {
+    if (showProgress) Notify("$/progress", {{"token", kIndexProgress}, {"value", std::move(value)}});
+  };
+  progress({{"kind", "begin"}, {"title", "Indexing modules"}, {"percentage", 0}});
+  std::size_t done = 0;
+  for (const auto& path : files) {
+    const std::string uri = UriOfPath(path.string());
+    if (!documents_.contains(uri)) {
+      if (auto text = project_.textOf(path.string())) {
+        index_.Set(IndexModule(uri, StemOfUri(uri), *text));
+      }
+    }
+    ++done;
+    if (done % 50 == 0 && done < files.size()) {
+      progress({{"kind", "report"},
+                {"message", std::to_string(done) + "/" + std::to_string(files.size()) + " modules"},
+                {"percentage", done * 100 / files.size()}});
+    }
+  }
+  progress({{"kind", "end"}, {"message", std::to_string(files.size()) + " modules"}});
+}
+
+const ProjectIndex& Server::Index() {
+  // Asked before the client has the progress's token: made now, unseen.
+  if (indexPending_) IndexProject(false);
+  for (const std::string& uri : unindexed_) {
+    const auto document = documents_.find(uri);
+    if (document != documents_.end()) {
+      index_.Set(IndexModule(uri, StemOfUri(uri), document->second->Content()));
+    }
+  }
+  unindexed_.clear();
+  return index_;
+}
+
+std::optional<std::u16string> Server::TextOfUri(const std::string& uri) {
+  if (Document* document = DocumentAt(uri)) return std::u16string(document->Content());
+  const std::optional<std::string> path = PathOfUri(uri);
+  return path && project_.textOf ? project_.textOf(*path) : std::nullopt;
+}
+
+std::vector<Described> Server::Describe(const std::vector<Resolved>& found) {
+  const ModuleTextOfUri textOf = [this](const std::string& uri) { return TextOfUri(uri); };
+  std::vector<Described> described;
+  for (const Resolved& each : found) {
+    if (auto page = index_.PageProcOf(each, textOf, events_)) {
+      described.push_back({each.module, each.proc, std::move(*page)});
+    }
+  }
+  return described;
+}
+
+Document* Server::DocumentAt(const std::string& uri) {
+  const auto document = documents_.find(uri);
+  return document == documents_.end() ? nullptr : document->second.get();
+}
+
+std::u16string_view Server::LineOf(Document& document, std::int64_t line) {
+  const auto& lines = document.Lines();
+  if (line < 0 || line >= static_cast<std::int64_t>(lines.size())) return {};
+  std::u16string_view text = lines[static_cast<std::size_t>(line)];
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.remove_suffix(1);
+  return text;
+}
+
 void Server::DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params) {
+  // Module files the editor hasn't open: read again, or gone.
+  for (const FileEvent& event : params.changes) {
+    const std::string extension = ToUtf8(
+        ToLowerAscii(FromUtf8(std::filesystem::path(ToUtf8(FileNameOfUri(event.uri))).extension().string())));
+    if (!project_.textOf || documents_.contains(event.uri) ||
+        std::find(std::begin(kModuleExtensions), std::end(kModuleExtensions), extension) ==
+            std::end(kModuleExtensions)) {
+      continue;
+    }
+    const std::optional<std::string> path = PathOfUri(event.uri);
+    const std::optional<std::u16string> text = path ? project_.textOf(*path) : std::nullopt;
+    if (text) {
+      index_.Set(IndexModule(event.uri, StemOfUri(event.uri), *text));
+    } else {
+      index_.Remove(event.uri);
+    }
+  }
   const bool configChanged = std::any_of(
       params.changes.begin(), params.changes.end(),
       [](const FileEvent& event) { return FileNameOfUri(event.uri) == FromUtf8(kProjectConfigName); });
@@ -249,14 +423,24 @@ void Server::DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params) {
 
 void Server::DidOpen(const DidOpenTextDocumentParams& params) {
   const TextDocumentItem& item = params.textDocument;
-  if (IsModuleDocument(item.languageId.value_or(""), item.uri)) Open(item.uri, item.text, item.version);
+  if (IsModuleDocument(item.languageId.value_or(""), item.uri))
+    Open(item.uri, FromUtf8(item.text), item.version);
 }
 
 void Server::DidChange(const DidChangeTextDocumentParams& params) {
   const std::string& uri = params.textDocument.uri;
-  if (!documents_.contains(uri) || params.contentChanges.empty()) return;
-  // Full sync: the last change holds the whole text.
-  Open(uri, params.contentChanges.back().text, params.textDocument.version);
+  const auto document = documents_.find(uri);
+  if (document == documents_.end() || params.contentChanges.empty()) return;
+  // Each change in turn: a range's new text, or the whole text.
+  std::u16string text = document->second->Text();
+  for (const TextDocumentContentChangeEvent& change : params.contentChanges) {
+    if (change.range) {
+      text = ApplyEdits(text, {TextEdit{change.range->start, change.range->end, FromUtf8(change.text)}});
+    } else {
+      text = FromUtf8(change.text);
+    }
+  }
+  Open(uri, std::move(text), params.textDocument.version);
 }
 
 void Server::DidSave(const DidSaveTextDocumentParams& params) {
@@ -264,7 +448,7 @@ void Server::DidSave(const DidSaveTextDocumentParams& params) {
   const auto document = documents_.find(uri);
   if (document == documents_.end()) return;
   if (params.text && FromUtf8(*params.text) != document->second->Text()) {
-    Open(uri, *params.text, std::nullopt);
+    Open(uri, FromUtf8(*params.text), std::nullopt);
   } else {
     PublishDiagnostics(uri, *document->second);
   }
@@ -273,7 +457,75 @@ void Server::DidSave(const DidSaveTextDocumentParams& params) {
 void Server::DidClose(const DidCloseTextDocumentParams& params) {
   const std::string& uri = params.textDocument.uri;
   if (documents_.erase(uri) == 0) return;
+  unindexed_.erase(uri);
   Notify("textDocument/publishDiagnostics", PublishDiagnosticsParams{uri, {}});
+  // The file as it is on disk stands for the module again, if it is there.
+  index_.Remove(uri);
+  const std::optional<std::string> path = PathOfUri(uri);
+  const std::optional<std::u16string> text = path && project_.textOf ? project_.textOf(*path) : std::nullopt;
+  if (text) index_.Set(IndexModule(UriOfPath(*path), StemOfUri(uri), *text));
+}
+
+json Server::Hover(const TextDocumentPositionParams& params) {
+  Document* document = DocumentAt(params.textDocument.uri);
+  if (!document) return nullptr;
+  const std::optional<NameAt> name =
+      NameAtColumn(LineOf(*document, params.position.line), params.position.character);
+  if (!name) return nullptr;
+  const std::vector<Described> found =
+      Describe(Index().Resolve(params.textDocument.uri, name->qualifier, name->name));
+  if (found.empty()) return nullptr;
+  return HoverOf(found, markdown_, {{params.position.line, name->start}, {params.position.line, name->end}});
+}
+
+json Server::Definition(const TextDocumentPositionParams& params) {
+  Document* document = DocumentAt(params.textDocument.uri);
+  if (!document) return nullptr;
+  const std::optional<NameAt> name =
+      NameAtColumn(LineOf(*document, params.position.line), params.position.character);
+  if (!name) return nullptr;
+  return LocationsOf(Index().Resolve(params.textDocument.uri, name->qualifier, name->name));
+}
+
+json Server::SignatureHelp(const TextDocumentPositionParams& params) {
+  Document* document = DocumentAt(params.textDocument.uri);
+  if (!document) return nullptr;
+  // The statement up to the cursor, lines continued with " _" joined.
+  std::int64_t line = params.position.line;
+  std::u16string statement(
+      LineOf(*document, line)
+          .substr(0, static_cast<std::size_t>(std::max<std::int64_t>(params.position.character, 0))));
+  for (; line > 0; --line) {
+    const std::u16string_view above = LineOf(*document, line - 1);
+    if (!above.ends_with(u" _")) break;
+    statement.insert(0, std::u16string(above.substr(0, above.size() - 1)));
+  }
+  for (const CallAt& call : CallsAt(statement)) {
+    const std::vector<Described> found =
+        Describe(Index().Resolve(params.textDocument.uri, call.callee.qualifier, call.callee.name));
+    if (!found.empty()) return SignatureHelpOf(found, call, signatureMarkdown_);
+  }
+  return nullptr;
+}
+
+json Server::Completion(const TextDocumentPositionParams& params) {
+  Document* document = DocumentAt(params.textDocument.uri);
+  if (!document) return json::array();
+  const IndexedModule* module = Index().Find(params.textDocument.uri);
+  if (!module) return json::array();
+  return CompletionsAt(*document, *module, params.position, events_, snippets_);
+}
+
+json Server::DocumentSymbols(const DocumentSymbolParams& params) {
+  if (!DocumentAt(params.textDocument.uri)) return nullptr;
+  const IndexedModule* module = Index().Find(params.textDocument.uri);
+  if (!module) return json::array();
+  const ModuleTextOfUri textOf = [this](const std::string& uri) { return TextOfUri(uri); };
+  return DocumentSymbolsOf(*module, index_.PageOf(*module, textOf, events_));
+}
+
+json Server::WorkspaceSymbols(const WorkspaceSymbolParams& params) {
+  return WorkspaceSymbolsOf(Index().Search(FromUtf8(params.query), 1000));
 }
 
 // A save without a change sends the diagnostics again without reading the

@@ -9,6 +9,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "engine/event_table.h"
 #include "lsp/code_actions.h"
 #include "lsp/document.h"
+#include "lsp/navigation.h"
+#include "lsp/project_index.h"
 #include "lsp/protocol.h"
 
 namespace tamvo::lsp {
@@ -39,13 +42,23 @@ inline constexpr std::string_view kProjectConfigName = ".tamvo.toml";
 // its what() naming the file, for a configuration that can't be taken.
 using ProjectOptionsOf = std::function<ProjectOptions(const std::string& path)>;
 
+// The text of the module file at a path, decoded as the command line reads
+// it; nothing when it can't be read.
+using ModuleTextOf = std::function<std::optional<std::u16string>(const std::string& path)>;
+
+// What the server reads of the project beside the documents the editor
+// sends: its configuration, and the module files the editor hasn't opened.
+struct ProjectAccess {
+  ProjectOptionsOf optionsOf;  // none: the defaults
+  ModuleTextOf textOf;         // none: only open documents are known
+};
+
 class Server {
  public:
   using Send = std::function<void(const nlohmann::json& message)>;
 
   // settings is read only: the server offers edits, it never stores.
-  // Without optionsOf every document has the default options.
-  Server(Settings& settings, Send send, std::ostream& log, ProjectOptionsOf optionsOf = {});
+  Server(Settings& settings, Send send, std::ostream& log, ProjectAccess project = {});
 
   // One message body as it came in a frame.
   void Handle(std::string_view body);
@@ -75,10 +88,30 @@ class Server {
   void DidClose(const DidCloseTextDocumentParams& params);
   void Initialized(const nlohmann::json& params);
   void DidChangeWatchedFiles(const DidChangeWatchedFilesParams& params);
+  nlohmann::json Hover(const TextDocumentPositionParams& params);
+  nlohmann::json SignatureHelp(const TextDocumentPositionParams& params);
+  nlohmann::json Completion(const TextDocumentPositionParams& params);
+  nlohmann::json Definition(const TextDocumentPositionParams& params);
+  nlohmann::json DocumentSymbols(const DocumentSymbolParams& params);
+  nlohmann::json WorkspaceSymbols(const WorkspaceSymbolParams& params);
+
+  // The module files under the workspace's folders, into the index, the
+  // progress shown to a client that has its token.
+  void IndexProject(bool showProgress);
+  // The index with every open document's latest text in it.
+  const ProjectIndex& Index();
+  // What the procedures found say, their pages read where needed.
+  std::vector<Described> Describe(const std::vector<Resolved>& found);
+  // A module's text by its address: the editor's, else the file's.
+  std::optional<std::u16string> TextOfUri(const std::string& uri);
+  // The document the editor holds at that address, if any.
+  Document* DocumentAt(const std::string& uri);
+  // The line of a document as the editor counts its columns.
+  std::u16string_view LineOf(Document& document, std::int64_t line);
 
   // The document of a text the editor sent; version: the editor's, or one
   // past the last.
-  void Open(const std::string& uri, const std::string& text, std::optional<std::int64_t> version);
+  void Open(const std::string& uri, std::u16string text, std::optional<std::int64_t> version);
   // The document's options from its project's configuration.
   void Configure(const std::string& uri, Document& document);
   void PublishDiagnostics(const std::string& uri, Document& document);
@@ -93,7 +126,17 @@ class Server {
   Settings& settings_;
   Send send_;
   std::ostream& log_;
-  ProjectOptionsOf optionsOf_;
+  ProjectAccess project_;
+  ProjectIndex index_;
+  // Open documents whose latest text the index doesn't hold yet.
+  std::set<std::string> unindexed_;
+  // The folders whose module files the index holds (paths).
+  std::vector<std::string> folders_;
+  bool markdown_ = false;           // the client shows Markdown in hovers
+  bool snippets_ = false;           // the client takes snippets in completions
+  bool showsProgress_ = false;      // the client shows the server's progress
+  bool indexPending_ = false;       // initialized came, the index is not yet made
+  bool signatureMarkdown_ = false;  // the client shows Markdown in signature help
   EventTable events_;
   std::optional<std::u16string> author_;
   // Each document as its latest text.

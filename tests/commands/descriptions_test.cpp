@@ -126,7 +126,9 @@ TEST(Descriptions, AFirstBlockKeepsTheWordsOfTheDescriptionItReplaces) {
       UpdateAllProcComments(*exported.Module(), events);
       descriptions.Apply();
       const std::u16string after = exported.Text();
-      if (run == 1) EXPECT_EQ(ToUtf8(after), ToUtf8(text)) << "a second run changes nothing";
+      if (run == 1) {
+        EXPECT_EQ(ToUtf8(after), ToUtf8(text)) << "a second run changes nothing";
+      }
       text = after;
     }
     const std::u16string attribute = u"Attribute A.VB_Description = \"" + std::u16string(c.summary) + u"\"";

@@ -172,7 +172,7 @@ class OpenModule {
 
   // resolving: the client resolves the edits of code actions. optionsOf:
   // the project's options, as the server asks for them.
-  explicit OpenModule(const std::u16string& text, bool resolving = false, ProjectOptionsOf optionsOf = {},
+  explicit OpenModule(const std::u16string& text, bool resolving = false, ProjectAccess project = {},
                       std::string uri = kUri)
       : uri_(std::move(uri)),
         server_(
@@ -184,7 +184,7 @@ class OpenModule {
               }
               if (!message.contains("method")) response_ = message;
             },
-            log_, std::move(optionsOf)) {
+            log_, std::move(project)) {
     const json capabilities = {
         {"textDocument", {{"codeAction", {{"resolveSupport", {{"properties", {"edit"}}}}}}}}};
     initialized = Request("initialize", {{"capabilities", resolving ? capabilities : json::object()}});
@@ -487,11 +487,12 @@ TEST(Server, TheProjectsOptionsHoldAndAreAskedAgainWhenItsFileChanges) {
   std::vector<std::string> asked;
   bool broken = false;
   OpenModule module(u"Option Explicit\nPublic Sub S()\nEnd Sub\nPrivate Sub P()\nEnd Sub\n", false,
-                    [&](const std::string& path) {
-                      asked.push_back(path);
-                      if (broken) throw std::runtime_error("/m/.tamvo.toml:2: unknown key \"scop\"");
-                      return current;
-                    });
+                    {[&](const std::string& path) {
+                       asked.push_back(path);
+                       if (broken) throw std::runtime_error("/m/.tamvo.toml:2: unknown key \"scop\"");
+                       return current;
+                     },
+                     {}});
   EXPECT_EQ(asked, std::vector<std::string>{"/m/mdlA.bas"});
   EXPECT_EQ(Codes(module.diagnostics), (std::vector<std::string>{"missing-doc", "missing-doc"}));
   const auto changed = [&](const char* uri) {
@@ -519,7 +520,7 @@ TEST(Server, AClientThatWatchesFilesIsAskedToWatchTheConfiguration) {
     std::vector<json> sent;
     Server server(
         settings, [&](const json& message) { sent.push_back(message); }, log,
-        [](const std::string&) { return ProjectOptions(); });
+        ProjectAccess{[](const std::string&) { return ProjectOptions(); }, {}});
     const json capabilities = {
         {"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", watches}}}}}};
     server.Handle(json{
@@ -562,8 +563,7 @@ TEST(Server, WithDescriptionsOnActionsWriteTheSummaryIntoTheAttribute) {
     SCOPED_TRACE(c.name);
     ProjectOptions options;
     options.descriptions = c.descriptions;
-    OpenModule module(
-        c.text, false, [&](const std::string&) { return options; }, c.uri);
+    OpenModule module(c.text, false, {[&](const std::string&) { return options; }, {}}, c.uri);
     const std::vector<std::string> codes = Codes(module.diagnostics);
     const bool staleShown = std::find(codes.begin(), codes.end(), "description-stale") != codes.end();
     EXPECT_EQ(staleShown, !c.title.empty() && c.text == stale) << module.diagnostics;
@@ -582,7 +582,9 @@ TEST(Server, WithDescriptionsOnActionsWriteTheSummaryIntoTheAttribute) {
         std::find_if(actions.begin(), actions.end(), [&](const json& a) { return a.at("title") == c.title; });
     ASSERT_NE(action, actions.end()) << actions.dump();
     EXPECT_TRUE(writes(*action)) << ToUtf8(Applied(c.text, *action));
-    if (c.text == stale) EXPECT_EQ(ToUtf8(Applied(c.text, *action)), ToUtf8(written));
+    if (c.text == stale) {
+      EXPECT_EQ(ToUtf8(Applied(c.text, *action)), ToUtf8(written));
+    }
   }
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Emacs with eglot (Debian's elpa-eglot), set up with nothing but the README's
 # snippet: a .bas file opens in its mode, M-x eglot starts tamvo lsp (found on
-# the PATH), its findings reach Flymake, and the actions picked with M-x
+# the PATH), its findings reach Flymake, eldoc shows the block of a procedure
+# of another module at its call (hover) and in its arguments (signature
+# help), and the actions picked with M-x
 # eglot-code-actions leave the buffer as the command line writes the file,
 # the module header with the snippet's author.
 #   bash emacs_eglot.sh TAMVO README
@@ -17,13 +19,35 @@ python3 "$here/recipe.py" "$readme" emacs >"$work/.emacs.d/init.el"
 author=$(sed -n 's/.*:author "\([^"]*\)".*/\1/p' "$work/.emacs.d/init.el")
 [ -n "$author" ] || { echo "emacs: the README's snippet names no author"; exit 1; }
 
-file=$work/mdlSample.bas
-printf '%s' 'Attribute VB_Name = "mdlSample"
+# A module that calls a procedure of another, both in the project's folder
+# (eglot's root, as the folder is in no version control: the module's).
+project=$work/project
+mkdir "$project"
+printf '%s' 'Attribute VB_Name = "mdlMath"
 Option Explicit
 
+'"'"'/**
+'"'"' * Adds two numbers.
+'"'"' * @return the sum
+'"'"' * @param a the first
+'"'"' * @param b the second
+'"'"' */
 Public Function Add(ByVal a As Long, ByVal b As Long) As Long
-    Add = a + b '"'"' 足し算 𠮷
+    Add = a + b
 End Function
+' >"$project/mdlMath.bas"
+file=$project/mdlMain.bas
+printf '%s' 'Attribute VB_Name = "mdlMain"
+Option Explicit
+
+Public Function Twice(ByVal n As Long) As Long
+    Twice = n * 2 '"'"' 足し算 𠮷
+End Function
+
+Public Sub Main()
+    Dim x As Long
+    x = Add(1, 2)
+End Sub
 ' >"$file"
 tamvo update-proc --line 4 "$file" >"$work/step.bas"
 tamvo insert-header --author "$author" "$work/step.bas" >"$work/expected"
@@ -38,4 +62,4 @@ if ! cmp "$work/expected" "$work/out"; then
   echo "emacs: the buffer differs from tamvo update-proc, then insert-header"
   exit 1
 fi
-echo "emacs: eglot's actions match the command line"
+echo "emacs: eldoc's hover and signature help across modules, and eglot's actions, match"

@@ -9,7 +9,7 @@ const { spawn, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { createProtocolConnection, StreamMessageReader, StreamMessageWriter } =
+const { createProtocolConnection, StreamMessageReader, StreamMessageWriter, WorkDoneProgress } =
     require('vscode-languageserver-protocol/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 
@@ -100,9 +100,9 @@ class Session {
     this.connection.listen();
   }
 
-  async initialize(initializationOptions) {
+  async initialize(initializationOptions, more = {}) {
     const result = await this.connection.sendRequest('initialize',
-        { processId: process.pid, rootUri: null, capabilities: this.capabilities, initializationOptions });
+        { processId: process.pid, rootUri: null, capabilities: this.capabilities, initializationOptions, ...more });
     // As clients do: resolve an action's edit where the server offers to.
     this.resolving = Boolean(result.capabilities.codeActionProvider.resolveProvider);
     await this.connection.sendNotification('initialized', {});
@@ -165,7 +165,7 @@ async function main() {
   // client that resolves edits.
   const session = new Session();
   const init = await session.initialize({ author: 'Node Author' });
-  assert.equal(init.capabilities.textDocumentSync.change, 1);
+  assert.equal(init.capabilities.textDocumentSync.change, 2);
   assert.ok(init.capabilities.codeActionProvider);
   assert.equal(init.capabilities.codeActionProvider.resolveProvider, undefined);
   const resolving = new Session(kResolvingClient);
@@ -321,6 +321,76 @@ async function main() {
   await watching.connection.sendRequest('shutdown');
   await watching.connection.sendNotification('exit');
   assert.equal((await watching.close()).code, 0, watching.stderr);
+
+  // Documentation where code is written: the folder's modules are indexed,
+  // with progress, and a call in one module shows the block of another.
+  const library = path.join(work, 'library');
+  fs.mkdirSync(library);
+  const mathFile = path.join(library, 'mdlMath.bas');
+  const mathText = (summary) => ['Attribute VB_Name = "mdlMath"', '\'/**', `' * ${summary}`,
+    '\' * @return the sum', '\' * @param a the first', '\' * @param b the second', '\' */',
+    'Public Function Add(ByVal a As Long, ByVal b As Long) As Long', 'End Function', ''].join('\r\n');
+  fs.writeFileSync(mathFile, mathText('Adds two numbers.'));
+  const mainFile = path.join(library, 'mdlMain.bas');
+  const mainText = ['Attribute VB_Name = "mdlMain"', 'Sub Main()', '    x = Add(1, 2)', 'End Sub', '',
+                    'Public Function Twice(ByVal n As Long) As Long', 'End Function', ''].join('\r\n');
+  fs.writeFileSync(mainFile, mainText);
+  const reading = new Session({
+    window: { workDoneProgress: true },
+    workspace: { didChangeWatchedFiles: { dynamicRegistration: true } },
+    textDocument: { hover: { contentFormat: ['markdown', 'plaintext'] },
+                    signatureHelp: { signatureInformation: { documentationFormat: ['markdown'] } },
+                    completion: { completionItem: { snippetSupport: true } } },
+  });
+  const progress = [];
+  const indexed = new Promise((resolve) => {
+    reading.connection.onRequest('window/workDoneProgress/create', () => null);
+    reading.connection.onProgress(WorkDoneProgress.type, 'tamvo/index', (value) => {
+      progress.push(value.kind);
+      if (value.kind === 'end') resolve(value.message);
+    });
+  });
+  const readingInit = await reading.initialize({}, { workspaceFolders: [{ uri: 'file://' + library, name: 'library' }] });
+  assert.equal(readingInit.capabilities.hoverProvider, true);
+  assert.equal(await indexed, '2 modules');
+  assert.deepEqual(progress, ['begin', 'end']);
+  const mainUri = 'file://' + mainFile;
+  await reading.open(TextDocument.create(mainUri, 'vb', 1, mainText));
+  const at = (line, character) => ({ textDocument: { uri: mainUri }, position: { line, character } });
+  const hover = await reading.connection.sendRequest('textDocument/hover', at(2, 9));
+  assert.equal(hover.contents.kind, 'markdown');
+  assert.match(hover.contents.value, /Adds two numbers\.[\s\S]*`b` — the second[\s\S]*mdlMath, line 8/);
+  const definition = await reading.connection.sendRequest('textDocument/definition', at(2, 9));
+  assert.deepEqual(definition.map((l) => [l.uri, l.range.start.line]), [['file://' + mathFile, 7]]);
+  // An edit as a range; signature help then at the new call's second argument.
+  await reading.connection.sendNotification('textDocument/didChange', {
+    textDocument: { uri: mainUri, version: 2 },
+    contentChanges: [{ range: { start: { line: 2, character: 17 }, end: { line: 2, character: 17 } },
+                       text: ' + Add(5, ' }],
+  });
+  const help = await reading.connection.sendRequest('textDocument/signatureHelp', at(2, 27));
+  assert.equal(help.activeParameter, 1);
+  assert.equal(help.signatures[0].parameters[1].documentation.value, 'the second');
+  // "'/**" above Twice becomes its block.
+  await reading.connection.sendNotification('textDocument/didChange', {
+    textDocument: { uri: mainUri, version: 3 },
+    contentChanges: [{ range: { start: { line: 4, character: 0 }, end: { line: 4, character: 0 } }, text: '\'/**' }],
+  });
+  const completions = await reading.connection.sendRequest('textDocument/completion', at(4, 4));
+  assert.equal(completions[0].textEdit.newText,
+               '\'/**\r\n\' * ${1}\r\n\' * @return ${2}\r\n\' * @param n ${3}\r\n\' */');
+  const symbols = await reading.connection.sendRequest('workspace/symbol', { query: 'a' });
+  assert.deepEqual(symbols.map((s) => `${s.containerName}.${s.name}`).sort(), ['mdlMain.Main', 'mdlMath.Add']);
+  // A module changed on disk, told by the client, is read again.
+  assert.ok(reading.registrations[0].registerOptions.watchers.some((w) => w.globPattern.includes('*.{bas')));
+  fs.writeFileSync(mathFile, mathText('Sums two numbers.'));
+  await reading.connection.sendNotification('workspace/didChangeWatchedFiles',
+                                            { changes: [{ uri: 'file://' + mathFile, type: 2 }] });
+  const hoverAfter = await reading.connection.sendRequest('textDocument/hover', at(2, 9));
+  assert.match(hoverAfter.contents.value, /Sums two numbers\./);
+  await reading.connection.sendRequest('shutdown');
+  await reading.connection.sendNotification('exit');
+  assert.equal((await reading.close()).code, 0, reading.stderr);
 
   fs.rmSync(work, { recursive: true, force: true });
   console.log('tamvo lsp: node client passed');

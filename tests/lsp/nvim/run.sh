@@ -3,7 +3,8 @@
 # snippet gives .bas and .cls files their file type and attaches tamvo lsp
 # (found on the PATH, as a user's would be); a code action applied in the
 # editor leaves the same bytes as the command line writes, for modules with
-# LF and with CR LF line ends.
+# LF and with CR LF line ends. Then, in a folder of two modules, hover,
+# signature help, definition and completion across them (navigation.lua).
 #   bash run.sh TAMVO README
 set -euo pipefail
 tamvo=$(realpath "$1")
@@ -65,3 +66,43 @@ run update lf "Update doc comment" 7 0 update-proc --line 8
 run quickfix lf "Update doc comment" 7 1 update-proc --line 8
 run quickfix.cls crlf "Update doc comment" 11 1 update-proc --line 12
 run header.cls crlf "Insert module header" 0 0 insert-header --author "$author"
+
+# Two modules in a folder of their own, Neovim started there (the snippet's
+# root_dir is the working directory) on the one that calls the other.
+project=$work/project
+mkdir "$project"
+printf '%s' 'Attribute VB_Name = "mdlMath"
+Option Explicit
+
+'"'"'/**
+'"'"' * Adds two numbers.
+'"'"' * @return the sum
+'"'"' * @param a the first
+'"'"' * @param b the second
+'"'"' */
+Public Function Add(ByVal a As Long, ByVal b As Long) As Long
+    Add = a + b
+End Function
+' >"$project/mdlMath.bas"
+printf '%s' 'Attribute VB_Name = "mdlMain"
+Option Explicit
+
+Public Sub Main()
+    Dim x As Long
+    x = Add(1, 2)
+End Sub
+
+Public Function Twice(ByVal n As Long) As Long
+    Twice = n * 2
+End Function
+' >"$project/mdlMain.bas"
+# The block completion writes is the one update-proc writes, on the line
+# "'/**" was typed on: the empty line above Twice.
+tamvo update-proc --line 9 "$project/mdlMain.bas" | sed '8{/^$/d}' >"$work/navigation.expected"
+(cd "$project" && TAMVO_OUT="$work/navigation.out" \
+  timeout 30 nvim --headless -n mdlMain.bas -c "luafile $here/navigation.lua" </dev/null)
+if ! diff "$work/navigation.expected" "$work/navigation.out"; then
+  echo "nvim: the block completion wrote differs from tamvo update-proc"
+  exit 1
+fi
+echo "nvim: hover, signature help and definition across modules, and completion, as expected"
