@@ -7,6 +7,7 @@
 #include "commands/update.h"
 #include "engine/failure.h"
 #include "engine/text.h"
+#include "lsp/document.h"
 
 namespace tamvo::lsp {
 
@@ -112,6 +113,25 @@ void ProjectIndex::Set(IndexedModule module) {
 void ProjectIndex::Remove(const std::string& uri) {
   pages_.erase(uri);
   modules_.erase(uri);
+}
+
+void ProjectIndex::RemovePath(std::string_view path) {
+  const auto key = [](std::string_view each) {
+    std::u16string text = FromUtf8(each);
+    std::replace(text.begin(), text.end(), u'\\', u'/');
+    const bool drive = text.size() >= 2 && text[1] == u':';
+    return drive ? ToLowerAscii(text) : text;
+  };
+  const std::u16string wanted = key(path);
+  for (auto module = modules_.begin(); module != modules_.end();) {
+    const std::optional<std::string> own = PathOfUri(module->first);
+    if (own && key(*own) == wanted) {
+      pages_.erase(module->first);
+      module = modules_.erase(module);
+    } else {
+      ++module;
+    }
+  }
 }
 
 const ModulePage* ProjectIndex::PageOf(const IndexedModule& module, const ModuleTextOfUri& textOf,

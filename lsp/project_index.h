@@ -66,6 +66,10 @@ class ProjectIndex {
  public:
   void Set(IndexedModule module);
   void Remove(const std::string& uri);
+  // Removes the module of a file, whatever the form of its address
+  // ("file:///C:/a.bas" or "file:///c%3A/a.bas"; a drive's paths are
+  // compared without letter case, as Windows compares them).
+  void RemovePath(std::string_view path);
   const IndexedModule* Find(const std::string& uri) const;
   const std::map<std::string, IndexedModule>& Modules() const { return modules_; }
 

@@ -10,6 +10,7 @@
 #include "commands/lint.h"
 #include "engine/failure.h"
 #include "engine/text.h"
+#include "host/file_io.h"
 #include "lsp/code_actions.h"
 #include "lsp/completion.h"
 #include "lsp/navigation.h"
@@ -253,8 +254,7 @@ void Server::Open(const std::string& uri, std::u16string text, std::optional<std
   if (!version) version = document ? document->Version() + 1 : 0;
   if (!document) {
     // The editor's text wins over the file's, whatever its address says.
-    const std::optional<std::string> path = PathOfUri(uri);
-    if (path) index_.Remove(UriOfPath(*path));
+    if (const std::optional<std::string> path = PathOfUri(uri)) index_.RemovePath(*path);
   }
   document = std::make_unique<Document>(FileNameOfUri(uri), std::move(text), *version);
   unindexed_.insert(uri);
@@ -307,7 +307,7 @@ void Server::IndexProject(bool showProgress) {
   for (const std::string& folder : folders_) {
     std::error_code error;
     auto walk = std::filesystem::recursive_directory_iterator(
-        folder, std::filesystem::directory_options::skip_permission_denied, error);
+        PathOfUtf8(folder), std::filesystem::directory_options::skip_permission_denied, error);
     for (auto entry = walk; !error && entry != std::filesystem::recursive_directory_iterator();
          entry.increment(error)) {
       const std::filesystem::path& path = entry->path();

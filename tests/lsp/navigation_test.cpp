@@ -225,6 +225,24 @@ TEST_F(Workspace, CompletionWritesTheBlockAndTheMissingTags) {
   EXPECT_EQ(labels, (std::vector<std::string>{"@param text", "@return"}));
 }
 
+TEST_F(Workspace, AFileOpenUnderAnotherFormOfItsAddressIsOneModule) {
+  // "file://localhost/..." names the file the index read as "file:///...".
+  std::string uri = UriOf("src/mdlMath.bas");
+  uri.insert(std::string("file://").size(), "localhost");
+  Notify("textDocument/didOpen",
+         {{"textDocument",
+           {{"uri", uri},
+            {"languageId", "vb"},
+            {"version", 1},
+            {"text", "Attribute VB_Name = \"mdlMath\"\r\nPublic Function Add()\r\nEnd Function\r\n"}}}});
+  std::vector<std::string> found;
+  for (const json& symbol : Request("workspace/symbol", {{"query", "add"}})) {
+    found.push_back(symbol.at("location").at("uri"));
+  }
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::string>{UriOf("src/clsBox.cls"), uri}));
+}
+
 // A client that shows progress gets the index once it has the progress's
 // token; a request before that finds the index made there and then.
 class WorkspaceShowingProgress : public Workspace {
