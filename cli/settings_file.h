@@ -19,7 +19,8 @@ class SettingsFile : public Settings {
   // $XDG_CONFIG_HOME/tamvo/settings, or ~/.config/tamvo/settings; nothing
   // without either (a relative XDG_CONFIG_HOME counts as none, as the XDG
   // rules say), rather than a settings file in whatever folder tamvo runs in.
-  // On Windows %APPDATA%\tamvo\settings. (cli/posix/, cli/win/.)
+  // (cli/posix/; on Windows the author is kept in the registry, where the
+  // add-in keeps it: host/win/registry_settings.h.)
   static std::optional<std::filesystem::path> DefaultPath();
 
   const std::filesystem::path& Path() const { return path_; }

@@ -125,7 +125,7 @@ class CliUi : public Ui {
 // stored once, at the end of the run. --check stores nothing.
 class RunSettings : public Settings {
  public:
-  RunSettings(SettingsFile* store, bool check) : store_(store), check_(check) {}
+  RunSettings(Settings* store, bool check) : store_(store), check_(check) {}
 
   std::u16string GetSetting(std::u16string_view application, std::u16string_view section,
                             std::u16string_view key, std::u16string_view defaultValue) override {
@@ -161,7 +161,7 @@ class RunSettings : public Settings {
 
  private:
   using Key = std::tuple<std::u16string, std::u16string, std::u16string>;
-  SettingsFile* store_;
+  Settings* store_;
   bool check_;
   std::map<Key, std::u16string> pending_;
   std::map<Key, std::u16string> kept_;
@@ -636,7 +636,7 @@ Outcome ProcessFile(const std::string& name, const ModuleOptions& options, const
 // files once it is done, as one run after the other would write it.
 // Returns the outcome of every file.
 std::vector<Outcome> CheckFilesInParallel(const Request& request, const std::vector<ModuleOptions>& modules,
-                                          const EventTable& events, SettingsFile* store, std::size_t workers,
+                                          const EventTable& events, Settings* store, std::size_t workers,
                                           const CliEnvironment& env) {
   struct Done {
     bool ready = false;
@@ -656,7 +656,8 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const std::vec
       std::string messages;
       try {
         std::ostringstream out;
-        const CliEnvironment fileEnv{env.in, env.out, out, false, env.settingsPath};
+        const CliEnvironment fileEnv{
+            env.in, env.out, out, false, env.settingsPath, env.systemSettings, env.systemSettingsName};
         outcome = ProcessFile(request.files[i], modules[i], request, events, ui, settings, fileEnv);
         messages = std::move(out).str();
       } catch (...) {  // beyond what ProcessFile catches: memory for the messages
@@ -693,23 +694,25 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const std::vec
 }
 
 int RunFiles(const Request& request, const std::vector<ModuleOptions>& modules, const CliEnvironment& env) {
-  std::optional<SettingsFile> store;
-  if (env.settingsPath) store.emplace(*env.settingsPath);
+  std::optional<SettingsFile> file;
+  if (env.settingsPath && !env.systemSettings) file.emplace(*env.settingsPath);
+  Settings* store = env.systemSettings ? env.systemSettings : file ? &*file : nullptr;
   auto settingsFailure = [&](const Failure& failure) {
-    env.err << "tamvo: " << store->Path().string() << ": " << ToUtf8(failure.Description()) << '\n';
+    env.err << "tamvo: " << (file ? file->Path().string() : std::string(env.systemSettingsName)) << ": "
+            << ToUtf8(failure.Description()) << '\n';
     return kExitFailed;
   };
   // Read once, before any file: a settings file that can't be read fails
   // the run, not each module in turn.
-  if (store &&
+  if (file &&
       (request.command == Command::InsertModuleHeader || request.command == Command::UpdateModuleHeader)) {
     try {
-      store->Load();
+      file->Load();
     } catch (const Failure& failure) {
       return settingsFailure(failure);
     }
   }
-  RunSettings settings(store ? &*store : nullptr, request.check);
+  RunSettings settings(store, request.check);
   CliUi ui(request, env);
   // The table is the same for every file: built once a run, not once a file.
   EventTable events;
@@ -724,8 +727,7 @@ int RunFiles(const Request& request, const std::vector<ModuleOptions>& modules, 
   const bool readsStandardInput =
       std::find(request.files.begin(), request.files.end(), "-") != request.files.end();
   if (request.check && workers > 1 && !readsStandardInput) {
-    for (const Outcome outcome :
-         CheckFilesInParallel(request, modules, events, store ? &*store : nullptr, workers, env))
+    for (const Outcome outcome : CheckFilesInParallel(request, modules, events, store, workers, env))
       tell(outcome);
   } else {
     for (std::size_t i = 0; i < request.files.size(); ++i) {
@@ -747,17 +749,17 @@ int RunFiles(const Request& request, const std::vector<ModuleOptions>& modules, 
 // gives none) and never writes the settings file. Each document takes the
 // options of its nearest .tamvo.toml, read again when it changes.
 int Serve(const Request& request, const CliEnvironment& env) {
-  std::optional<SettingsFile> store;
-  if (env.settingsPath) {
-    store.emplace(*env.settingsPath);
+  std::optional<SettingsFile> file;
+  if (env.settingsPath && !env.systemSettings) {
+    file.emplace(*env.settingsPath);
     try {
-      store->Load();
+      file->Load();
     } catch (const Failure& failure) {
-      env.err << "tamvo: " << store->Path().string() << ": " << ToUtf8(failure.Description()) << '\n';
-      store.reset();
+      env.err << "tamvo: " << file->Path().string() << ": " << ToUtf8(failure.Description()) << '\n';
+      file.reset();
     }
   }
-  RunSettings settings(store ? &*store : nullptr, /*check=*/true);
+  RunSettings settings(env.systemSettings ? env.systemSettings : file ? &*file : nullptr, /*check=*/true);
   ProjectConfigs configs(ConfigPath(request), request.noConfig, /*live=*/true);
   auto optionsOf = [&configs](const std::string& path) {
     lsp::ProjectOptions options;

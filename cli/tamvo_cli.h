@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/services.h"
 #include "host/module_file.h"
 
 namespace tamvo {
@@ -31,6 +32,10 @@ struct CliEnvironment {
   std::ostream& err;
   bool interactive;  // standard input and error are a terminal: ask for the author
   std::optional<std::filesystem::path> settingsPath;  // none: the author is not remembered
+  // The system's own store of the author, used instead of the settings file
+  // (on Windows, where the add-in keeps it), and how messages name it.
+  Settings* systemSettings = nullptr;
+  const char* systemSettingsName = "";
 };
 
 // Every usage error goes through here, so that each reads

@@ -12,10 +12,10 @@
 #include "addin/win/dual_dispatch.h"
 #include "addin/win/extensibility.h"
 #include "addin/win/host_editor_win.h"
-#include "addin/win/registry_settings_win.h"
 #include "addin/win/tamvix.h"
 #include "addin/win/type_library.h"
 #include "addin/win/win_ui.h"
+#include "commands/win/registry_settings.h"
 
 namespace tamvo::addin {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/settings_file.h"
 #include "cli/tamvo_cli.h"
 #include "cli/win/console_streams.h"
+#include "commands/win/registry_settings.h"
 #include "engine/text.h"
 #include "host/file_io.h"
 
@@ -40,8 +40,16 @@ int wmain(int argc, wchar_t** argv) {
   std::ostream err(&error);
   // Unbuffered, as std::cerr is: each message goes out whole when written.
   err << std::unitbuf;
-  const tamvo::CliEnvironment env{in, out, err, input.IsConsole() && error.IsConsole(),
-                                  tamvo::SettingsFile::DefaultPath()};
+  // The author is remembered where the add-in keeps it: a name typed in
+  // the editor's input box is the command line's too, and the other way.
+  tamvo::RegistrySettings registry;
+  const tamvo::CliEnvironment env{in,
+                                  out,
+                                  err,
+                                  input.IsConsole() && error.IsConsole(),
+                                  std::nullopt,
+                                  &registry,
+                                  tamvo::kRegistrySettingsName};
   const int exit = tamvo::RunTamvo(args, env);
   out.flush();
   return exit;

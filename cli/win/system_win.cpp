@@ -1,9 +1,7 @@
 #include <windows.h>
 
 #include <bit>
-#include <cstdlib>
 
-#include "cli/settings_file.h"
 #include "cli/system.h"
 
 namespace tamvo {
@@ -18,15 +16,5 @@ std::size_t UsableProcessors() {
 // The temporary file was made with the folder's inherited security, which
 // is what a new file there gets.
 void GiveNewFileTheUsualPermissions(const std::filesystem::path&) {}
-
-// %APPDATA% is the roaming profile's folder for programs' settings; a
-// relative one counts as none, as a relative XDG_CONFIG_HOME does.
-std::optional<std::filesystem::path> SettingsFile::DefaultPath() {
-  const wchar_t* appData = _wgetenv(L"APPDATA");
-  if (appData == nullptr || *appData == L'\0') return std::nullopt;
-  const std::filesystem::path folder(appData);
-  if (!folder.is_absolute()) return std::nullopt;
-  return folder / L"tamvo" / L"settings";
-}
 
 }  // namespace tamvo

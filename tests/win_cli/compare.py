@@ -29,13 +29,14 @@ DECLARATION = re.compile(
 )
 
 
-def windows_settings(env):
-    """The folder of tamvo.exe's settings in Wine's prefix: Wine sets
-    %APPDATA% itself, whatever the environment says."""
-    appdata = subprocess.run(["wine", "cmd", "/c", "echo %APPDATA%"], env=env, capture_output=True, check=True)
-    windows_path = appdata.stdout.decode().strip()
-    unix_path = subprocess.run(["winepath", "-u", windows_path], env=env, capture_output=True, check=True)
-    return os.path.join(unix_path.stdout.decode().strip(), "tamvo")
+# Where tamvo.exe remembers the author: the add-in's registry key.
+AUTHOR_KEY = r"HKCU\Software\VB and VBA Program Settings\tamv"
+
+
+def forget_author(env):
+    """Empties tamvo.exe's settings in Wine's prefix: the registry key the
+    add-in keeps the author under."""
+    subprocess.run(["wine", "reg", "delete", AUTHOR_KEY, "/f"], env=env, capture_output=True)
 
 
 def lines_to_try(path):
@@ -120,7 +121,7 @@ def main():
 
         linux_env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "xdg"), HOME=work)
         wine_env = dict(os.environ, LANG="C.UTF-8")
-        shutil.rmtree(windows_settings(wine_env), ignore_errors=True)
+        forget_author(wine_env)
         sides = {"linux": ([linux], linux_env), "windows": (["wine", exe], wine_env)}
 
         failures = 0

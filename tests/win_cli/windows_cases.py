@@ -169,6 +169,24 @@ def main():
         # An ASCII file takes new text in the legacy code page.
         check("a Japanese file name", "モジュール".encode("cp932") in outputs["windows"][1], "not the module's name")
 
+        # The author is remembered where the add-in keeps it (VBA's
+        # SaveSetting store): a name set there is the command line's, and
+        # one the command line is given is there for the next run.
+        wine_env = runner.sides["windows"][1]
+        key = r"HKCU\Software\VB and VBA Program Settings\tamv\settings"
+        subprocess.run(["wine", "reg", "add", key, "/v", "auther", "/t", "REG_SZ", "/d", "エディタの作者", "/f"],
+                       env=wine_env, capture_output=True, check=True)
+        write(os.path.join(work, "author.bas"), UNNAMED)
+        result = runner.run("windows", ["insert-header", "author.bas"])
+        check("the add-in's author", "エディタの作者".encode("cp932") in result.stdout, repr(result))
+        runner.run("windows", ["insert-header", "--author", "山田", "author.bas"])
+        result = runner.run("windows", ["insert-header", "author.bas"])
+        check("the author remembered", "山田".encode("cp932") in result.stdout, repr(result))
+        query = subprocess.run(["wine", "reg", "query", key, "/v", "auther"], env=wine_env, capture_output=True)
+        check("the author remembered in the add-in's key", query.returncode == 0 and b"auther" in query.stdout,
+              repr(query))
+        subprocess.run(["wine", "reg", "delete", key, "/f"], env=wine_env, capture_output=True)
+
         # Wildcards, which no Windows shell expands: every match, in the
         # order the folder lists them (so compared as a set here); a
         # pattern that matches nothing is taken as a name.

@@ -1,11 +1,16 @@
 #pragma once
 // Settings where VBA's own GetSetting and SaveSetting keep them:
 // HKCU\Software\VB and VBA Program Settings\<application>\<section>, value
-// <key>. An author stored by any earlier tool of that kind carries over.
+// <key>. An author stored by any earlier tool of that kind carries over, and
+// the add-in and the command line on Windows share what they remember.
 
 #include "commands/services.h"
 
-namespace tamvo::addin {
+namespace tamvo {
+
+// How messages name the store.
+inline constexpr const char* kRegistrySettingsName =
+    "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
 
 class RegistrySettings : public Settings {
  public:
@@ -16,4 +21,4 @@ class RegistrySettings : public Settings {
                    std::u16string_view value) override;
 };
 
-}  // namespace tamvo::addin
+}  // namespace tamvo

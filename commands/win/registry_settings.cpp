@@ -1,15 +1,23 @@
-#include "addin/win/registry_settings_win.h"
+#include "commands/win/registry_settings.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "addin/win/wide_text.h"
 #include "engine/failure.h"
 
-namespace tamvo::addin {
+namespace tamvo {
 
 namespace {
+
+// wchar_t is UTF-16 on Windows.
+std::wstring ToWide(std::u16string_view text) {
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
+
+std::u16string FromWide(const wchar_t* text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
 
 std::wstring KeyPath(std::u16string_view application, std::u16string_view section) {
   return L"Software\\VB and VBA Program Settings\\" + ToWide(application) + L"\\" + ToWide(section);
@@ -44,4 +52,4 @@ void RegistrySettings::SaveSetting(std::u16string_view application, std::u16stri
   if (status != ERROR_SUCCESS) throw Failure(u"The setting could not be saved");
 }
 
-}  // namespace tamvo::addin
+}  // namespace tamvo
