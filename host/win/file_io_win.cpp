@@ -55,6 +55,11 @@ std::u16string SystemMessage(DWORD error) {
 }
 
 [[noreturn]] void ThrowSystemError(std::u16string_view what, DWORD error) {
+  // Another program holds the file open and shares it with none (an
+  // editor, Office): the system's words name no program, these say why.
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    throw Failure(std::u16string(what) + u": in use by another program");
+  }
   throw Failure(std::u16string(what) + u": " + SystemMessage(error));
 }
 
@@ -288,6 +293,14 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes,
     oldAttributes = info.dwFileAttributes;
   } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
     ThrowSystemError(u"can't write", error);
+  }
+
+  // A file another program holds without letting it be replaced is
+  // refused before anything is written: ReplaceFileW would fail only after
+  // making a file of its own beside it (Wine's stays).
+  if (oldAttributes) {
+    if (const File probe = Open(target, DELETE, OPEN_EXISTING); !probe)
+      ThrowSystemError(u"can't write", GetLastError());
   }
 
   TemporaryFile temporary(target);

@@ -130,6 +130,18 @@ TEST_F(FileIoWin, RefusesWhatARewriteWouldSpoil) {
             "not a regular file; only regular files are rewritten");
   EXPECT_EQ(Failed([&] { ReadFileBytes(folder / L"none.bas"); }).rfind("can't read: ", 0), 0u);
   EXPECT_EQ(FilesInFolder(), 1u);
+
+  // Held open by another program that shares it with none (an editor,
+  // Office): said so, and left as it is.
+  const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Failed([&] { ReadFileToRewrite(path); }), "can't read: in use by another program");
+  EXPECT_EQ(
+      Failed([&] { WriteFileAtomically(path, "x"); }).find("in use by another program") != std::string::npos,
+      true);
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes(path), "before");
+  EXPECT_EQ(FilesInFolder(), 1u);
 }
 
 }  // namespace
