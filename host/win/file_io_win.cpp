@@ -33,8 +33,22 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 // hold it, as on POSIX systems.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// The name Win32 takes for a path: as it is while short; a long one as
+// "\\?\" and its absolute form ("\\?\UNC\server\share\..." on a share),
+// which Windows takes whatever its long-path setting, and Wine too.
+std::wstring SystemName(const fs::path& path) {
+  std::wstring name = path.wstring();
+  if (name.size() < MAX_PATH - 12 || name.starts_with(LR"(\\?\)")) return name;
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  if (error) return name;
+  const std::wstring full = absolute.lexically_normal().make_preferred().wstring();
+  return full.starts_with(LR"(\\)") ? LR"(\\?\UNC\)" + full.substr(2) : LR"(\\?\)" + full;
+}
+
 File Open(const fs::path& path, DWORD access, DWORD creation, DWORD flags = FILE_ATTRIBUTE_NORMAL) {
-  const HANDLE handle = CreateFileW(path.c_str(), access, kShareAll, nullptr, creation, flags, nullptr);
+  const HANDLE handle =
+      CreateFileW(SystemName(path).c_str(), access, kShareAll, nullptr, creation, flags, nullptr);
   return File(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
@@ -68,7 +82,7 @@ std::u16string SystemMessage(DWORD error) {
 [[noreturn]] void ThrowIsAFolder() { throw Failure(u"can't read: " + FromUtf8(std::strerror(EISDIR))); }
 
 bool IsFolder(const fs::path& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -126,7 +140,7 @@ File OpenToLookAt(const fs::path& path) {
 // The file a symbolic link (or junction) leads to, by the name the system
 // gives it once opened; any other name as it is.
 fs::path FinalPath(const fs::path& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
   const File file = OpenToLookAt(path);
   if (!file) ThrowSystemError(u"can't write", GetLastError());
@@ -180,7 +194,7 @@ class TemporaryFile {
       const std::lock_guard<std::mutex> lock(gTemporaryMutex);
       file_ = Open(path_, GENERIC_WRITE, CREATE_NEW);
       if (file_) {
-        gTemporaryPath = path_.wstring();
+        gTemporaryPath = SystemName(path_);
         return;
       }
       const DWORD error = GetLastError();
@@ -192,7 +206,7 @@ class TemporaryFile {
   ~TemporaryFile() {
     const std::lock_guard<std::mutex> lock(gTemporaryMutex);
     file_.reset();
-    if (!kept_) DeleteFileW(path_.c_str());
+    if (!kept_) DeleteFileW(SystemName(path_).c_str());
     gTemporaryPath.clear();
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -214,11 +228,13 @@ class TemporaryFile {
   DWORD ReplaceOrRename(const fs::path& target, bool replace) {
     const std::lock_guard<std::mutex> lock(gTemporaryMutex);
     DWORD error = ERROR_SUCCESS;
-    if (replace && !ReplaceFileW(target.c_str(), path_.c_str(), nullptr, 0, nullptr, nullptr)) {
+    const std::wstring from = SystemName(path_);
+    const std::wstring to = SystemName(target);
+    if (replace && !ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr)) {
       error = GetLastError();
     }
     if (!replace || error != ERROR_SUCCESS) {
-      if (MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = ERROR_SUCCESS;
       } else if (error == ERROR_SUCCESS) {
         error = GetLastError();
@@ -311,7 +327,7 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes,
   // (nor under Wine): the new file takes them itself.
   if (const DWORD attributes = oldAttributes.value_or(0) & kKeptAttributes;
       error == ERROR_SUCCESS && attributes != 0 &&
-      !SetFileAttributesW(temporary.Path().c_str(), attributes)) {
+      !SetFileAttributesW(SystemName(temporary.Path()).c_str(), attributes)) {
     error = GetLastError();
   }
   if (error != ERROR_SUCCESS) ThrowSystemError(u"can't write", error);

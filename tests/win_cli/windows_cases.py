@@ -169,6 +169,18 @@ def main():
         # An ASCII file takes new text in the legacy code page.
         check("a Japanese file name", "モジュール".encode("cp932") in outputs["windows"][1], "not the module's name")
 
+        # A module deeper than MAX_PATH (260) characters, named relative
+        # to the folder and by its whole path: read and rewritten in place.
+        deep = os.path.join(*(["フォルダ" + "x" * 60] * 5))
+        os.makedirs(os.path.join(work, deep))
+        for name in [os.path.join(deep, "m.bas"), "Z:" + os.path.join(work, deep, "m.bas").replace("/", "\\")]:
+            write(os.path.join(work, deep, "m.bas"), UNNAMED)
+            result = runner.run("windows", ["insert-all", "-i", name])
+            check(f"a path of {len(name)} characters", result.returncode == 0 and read(
+                os.path.join(work, deep, "m.bas")).count(b"'/**") == 1, repr(result))
+            check(f"a path of {len(name)} characters", os.listdir(os.path.join(work, deep)) == ["m.bas"],
+                  "a temporary file left")
+
         # The author is remembered where the add-in keeps it (VBA's
         # SaveSetting store): a name set there is the command line's, and
         # one the command line is given is there for the next run.
