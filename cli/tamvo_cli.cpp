@@ -265,6 +265,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, const Cl
       "tamvo");
   app.set_version_flag("--version", std::string("tamvo ") + kTamvoVersion);
   app.require_subcommand(1, 1);
+  // CLI11 on Windows would take "/name" for an option: a file named from
+  // the drive's root ("/src/m.bas") is a file there, as on Linux.
+  app.allow_windows_style_options(false);
   // Options of every command may stand before or after the command's name:
   // tamvo takes them itself, and each command that takes them takes them
   // too, so that its --help lists them.
