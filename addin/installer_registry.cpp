@@ -4,6 +4,7 @@
 
 #include "addin/identity.h"
 #include "addin/registry_entries.h"
+#include "commands/doc_render.h"
 #include "engine/failure.h"
 
 namespace tamvo::addin {
@@ -12,27 +13,6 @@ namespace {
 // Fixed, so that an upgrade or a repair finds the same components.
 constexpr std::u16string_view kComponentGuid32 = u"{96954811-51B6-4A15-AEE6-6FA69EDA708E}";
 constexpr std::u16string_view kComponentGuid64 = u"{A13D70C4-64B6-43CE-850D-B2357EF9A556}";
-
-void AppendXmlEscaped(std::u16string& out, std::u16string_view text) {
-  for (const char16_t c : text) {
-    switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'"':
-        out += u"&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
 
 // The Registry table's values are formatted text: brackets would name
 // properties, and a leading '#' would make a number.
@@ -98,17 +78,17 @@ void AppendComponent(std::u16string& out, std::vector<InstallerText>& texts, con
   for (const RegistryKey& key : keys) {
     for (const RegistryValue& value : key.values) {
       out += u"    <RegistryValue Root=\"HKCU\" Key=\"";
-      AppendXmlEscaped(out, Literal(key.path));
+      out += EscapeHtml(Literal(key.path));
       out += u"\"";
       if (!value.name.empty()) {
         out += u" Name=\"";
-        AppendXmlEscaped(out, Literal(value.name));
+        out += EscapeHtml(Literal(value.name));
         out += u"\"";
       }
       if (const auto* text = std::get_if<std::u16string>(&value.data)) {
         out += u" Type=\"string\" Value=\"";
         // The server path alone is formatted: it names the install folder.
-        AppendXmlEscaped(out, *text == serverPath ? *text : IncludedText(texts, *text));
+        out += EscapeHtml(*text == serverPath ? *text : IncludedText(texts, *text));
       } else {
         out += u" Type=\"integer\" Value=\"";
         out += AsciiNumber(std::get<std::uint32_t>(value.data));

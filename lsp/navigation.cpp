@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands/doc_render.h"
 #include "engine/text.h"
 #include "lsp/protocol.h"
 
@@ -25,14 +26,13 @@ std::string Joined(const DocText& text, std::string_view separator) {
   return joined;
 }
 
-// Characters Markdown would read as markup, escaped in the block's words:
-// the words are shown as written.
+// The block's words as Markdown that reads back as them, a line at a time.
 std::string EscapedMarkdown(std::string_view text) {
   std::string escaped;
-  for (const char c : text) {
-    if (std::string_view("\\`*_[]<>#|").find(c) != std::string_view::npos) escaped += '\\';
-    escaped += c;
-  }
+  ForEachLine(FromUtf8(text), [&](std::u16string_view line, std::u16string_view end) {
+    escaped += ToUtf8(EscapeMarkdown(line)) + ToUtf8(end);
+    return true;
+  });
   return escaped;
 }
 
