@@ -23,19 +23,8 @@ author=$(sed -n 's/.*:author "\([^"]*\)".*/\1/p' "$work/.emacs.d/init.el")
 # (eglot's root, as the folder is in no version control: the module's).
 project=$work/project
 mkdir "$project"
-printf '%s' 'Attribute VB_Name = "mdlMath"
-Option Explicit
-
-'"'"'/**
-'"'"' * Adds two numbers.
-'"'"' * @return the sum
-'"'"' * @param a the first
-'"'"' * @param b the second
-'"'"' */
-Public Function Add(ByVal a As Long, ByVal b As Long) As Long
-    Add = a + b
-End Function
-' >"$project/mdlMath.bas"
+# The callee, documented (shared with the other editor's test).
+cp "$here/../lsp/fixtures/mdlMath.bas" "$project/mdlMath.bas"
 file=$project/mdlMain.bas
 printf '%s' 'Attribute VB_Name = "mdlMain"
 Option Explicit

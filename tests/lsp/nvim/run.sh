@@ -71,19 +71,8 @@ run header.cls crlf "Insert module header" 0 0 insert-header --author "$author"
 # root_dir is the working directory) on the one that calls the other.
 project=$work/project
 mkdir "$project"
-printf '%s' 'Attribute VB_Name = "mdlMath"
-Option Explicit
-
-'"'"'/**
-'"'"' * Adds two numbers.
-'"'"' * @return the sum
-'"'"' * @param a the first
-'"'"' * @param b the second
-'"'"' */
-Public Function Add(ByVal a As Long, ByVal b As Long) As Long
-    Add = a + b
-End Function
-' >"$project/mdlMath.bas"
+# The callee, documented (shared with the other editor's test).
+cp "$here/../fixtures/mdlMath.bas" "$project/mdlMath.bas"
 printf '%s' 'Attribute VB_Name = "mdlMain"
 Option Explicit
 
