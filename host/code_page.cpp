@@ -17,6 +17,8 @@ namespace {
 
 bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
 bool IsAscii(char16_t c) { return c < 0x80; }
+bool IsLeadSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsTrailSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 std::string ToHex(char32_t cp) {
   char hex[16];
@@ -128,24 +130,40 @@ std::string CodePage::Encode(std::u16string_view text) {
     utf16 += static_cast<char>(c >> 8);
   }
   std::string bytes;
-  if (const auto bad = encoder_->Convert(utf16, bytes)) {
-    const std::size_t at = std::min(*bad / 2, text.size() - 1);
-    const char16_t c = text[at];
-    const bool pair = c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-                      text[at + 1] <= 0xDFFF;
-    std::u16string what;
-    if (pair) {
-      const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
-      what = std::u16string(text.substr(at, 2)) + u" (U+" + FromUtf8(ToHex(cp)) + u")";
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      what = u"a lone UTF-16 surrogate (U+" + FromUtf8(ToHex(c)) + u")";
-    } else {
-      what = std::u16string(1, c) + u" (U+" + FromUtf8(ToHex(c)) + u")";
+  if (const auto bad = encoder_->Convert(utf16, bytes))
+    ThrowCantHold(text, std::min(*bad / 2, text.size() - 1));
+  // Some converters write a look-alike for a character the code page lacks
+  // (iconv's CP932 writes U+00A5 as 5C, which reads back as a backslash):
+  // text must come back as itself, or it is text the code page can't hold.
+  std::string back;
+  if (decoder_->Convert(bytes, back) || back != utf16) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+      const bool pair = IsLeadSurrogate(text[at]) && at + 1 < text.size() && IsTrailSurrogate(text[at + 1]);
+      const std::string one = utf16.substr(2 * at, pair ? 4 : 2);
+      std::string encoded, decoded;
+      if (encoder_->Convert(one, encoded) || decoder_->Convert(encoded, decoded) || decoded != one) {
+        ThrowCantHold(text, at);
+      }
+      if (pair) ++at;
     }
-    throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding_) +
-                  u" can't hold");
   }
   return bytes;
+}
+
+void CodePage::ThrowCantHold(std::u16string_view text, std::size_t at) const {
+  const char16_t c = text[at];
+  const bool pair = IsLeadSurrogate(c) && at + 1 < text.size() && IsTrailSurrogate(text[at + 1]);
+  std::u16string what;
+  if (pair) {
+    const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+    what = std::u16string(text.substr(at, 2)) + u" (U+" + FromUtf8(ToHex(cp)) + u")";
+  } else if (c >= 0xD800 && c <= 0xDFFF) {
+    what = u"a lone UTF-16 surrogate (U+" + FromUtf8(ToHex(c)) + u")";
+  } else {
+    what = std::u16string(1, c) + u" (U+" + FromUtf8(ToHex(c)) + u")";
+  }
+  throw Failure(u"\"" + std::u16string(text) + u"\" holds " + what + u", which " + FromUtf8(encoding_) +
+                u" can't hold");
 }
 
 CodePage& SharedCodePage(const std::string& encoding) {

@@ -29,7 +29,7 @@ class CodePage {
   // a copy of its text.
   bool Reads(std::string_view bytes);
   // Throws Failure naming the character when the text holds one the
-  // encoding lacks, or a lone surrogate.
+  // encoding lacks (or would write as a look-alike), or a lone surrogate.
   std::string Encode(std::u16string_view text);
   // The same, appended to bytes: lines of plain ASCII are written without a
   // string of their own.
@@ -41,6 +41,8 @@ class CodePage {
   bool AsciiIsItself() const { return asciiIsItself_; }
 
  private:
+  [[noreturn]] void ThrowCantHold(std::u16string_view text, std::size_t at) const;
+
   std::string encoding_;
   std::unique_ptr<EncodingConverter> decoder_;
   std::unique_ptr<EncodingConverter> encoder_;  // opened when first needed

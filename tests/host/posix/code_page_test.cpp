@@ -42,6 +42,22 @@ TEST(CodePage, FailuresNameWhatCantBeConverted) {
   } catch (const Failure& failure) {
     EXPECT_NE(failure.Description().find(u"a lone UTF-16 surrogate (U+DC00)"), std::u16string::npos);
   }
+  // What iconv would write as a look-alike reads back as another
+  // character: the yen sign as a backslash, the wave dash as a fullwidth
+  // tilde, the minus sign as a fullwidth hyphen-minus.
+  const struct {
+    std::u16string character;
+    const char* code;
+  } lookAlikes[] = {{u"\u00a5", "U+00A5"}, {u"\u301c", "U+301C"}, {u"\u2212", "U+2212"}};
+  for (const auto& c : lookAlikes) {
+    try {
+      cp932.Encode(u"a" + c.character);
+      ADD_FAILURE() << c.code << " was written";
+    } catch (const Failure& failure) {
+      EXPECT_EQ(ToUtf8(failure.Description()), ToUtf8(u"\"a" + c.character + u"\" holds " + c.character) +
+                                                   " (" + c.code + "), which CP932 can't hold");
+    }
+  }
   EXPECT_THROW(CodePage("NO-SUCH-CODE-PAGE"), Failure);
 }
 
