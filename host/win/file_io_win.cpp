@@ -68,11 +68,40 @@ std::u16string SystemMessage(DWORD error) {
   return message;
 }
 
+// The errors a file can meet on any system, in the words tamvo gives them
+// on POSIX systems (the C library's there), so that a message reads the same
+// wherever tamvo runs and scripts can match it. Other errors keep the
+// system's words.
+constexpr struct {
+  DWORD error;
+  std::u16string_view words;
+} kPortableWords[] = {
+    {ERROR_FILE_NOT_FOUND, u"No such file or directory"},
+    {ERROR_PATH_NOT_FOUND, u"No such file or directory"},
+    {ERROR_INVALID_DRIVE, u"No such file or directory"},
+    {ERROR_BAD_NETPATH, u"No such file or directory"},
+    {ERROR_ACCESS_DENIED, u"Permission denied"},
+    {ERROR_DISK_FULL, u"No space left on device"},
+    {ERROR_HANDLE_DISK_FULL, u"No space left on device"},
+    {ERROR_FILE_TOO_LARGE, u"File too large"},
+    {ERROR_FILENAME_EXCED_RANGE, u"File name too long"},
+    {ERROR_WRITE_PROTECT, u"Read-only file system"},
+    {ERROR_CRC, u"Input/output error"},
+    {ERROR_READ_FAULT, u"Input/output error"},
+    {ERROR_WRITE_FAULT, u"Input/output error"},
+    {ERROR_IO_DEVICE, u"Input/output error"},
+    {ERROR_NOT_ENOUGH_MEMORY, u"Cannot allocate memory"},
+    {ERROR_OUTOFMEMORY, u"Cannot allocate memory"},
+};
+
 [[noreturn]] void ThrowSystemError(std::u16string_view what, DWORD error) {
   // Another program holds the file open and shares it with none (an
   // editor, Office): the system's words name no program, these say why.
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
     throw Failure(std::u16string(what) + u": in use by another program");
+  }
+  for (const auto& portable : kPortableWords) {
+    if (portable.error == error) throw Failure(std::u16string(what) + u": " + std::u16string(portable.words));
   }
   throw Failure(std::u16string(what) + u": " + SystemMessage(error));
 }

@@ -47,6 +47,11 @@ TEST(CodePageWin, FailuresSayWhatIconvsSay) {
       {"CP932", "ab\x81\x20", u"", "the bytes 81 20 at column 3 are not valid CP932"},
       {"CP932", "\x93\xfa\x81", u"", "the bytes 81 at column 3 are not valid CP932"},
       {"UTF-8", "x\xC3\x28", u"", "the bytes C3 28 at column 2 are not valid UTF-8"},
+      // Bytes Windows reads as controls or private use and iconv as nothing.
+      {"CP932", "\x81\x80\x80", u"", "the bytes 80 at column 3 are not valid CP932"},
+      {"CP932", "a\xA0", u"", "the bytes A0 at column 2 are not valid CP932"},
+      {"CP932", "\xFD", u"", "the bytes FD at column 1 are not valid CP932"},
+      {"CP1252", "a\x81", u"", "the bytes 81 at column 2 are not valid CP1252"},
       {"UTF-8", "a\xED\xA0\x80", u"",
        "the bytes ED A0 80 at column 2 are a UTF-16 surrogate written as UTF-8, which UTF-8 doesn't allow"},
       // No best fit: the yen sign is not a backslash.
