@@ -114,7 +114,7 @@ int RunCoverage(const CoverageRequest& request, const std::vector<ModuleOptions>
     const bool standardInput = name == "-";
     const std::string shown = standardInput ? kStandardInputName : name;
     try {
-      const ModuleFile file = ReadModule(name, modules[i].encoding, env.in);
+      const ModuleFile file = ReadModule(name, modules[i].encoding, env);
       const Coverage coverage = CountDocumented(*file.Module(), modules[i].publicOnly);
       counted.push_back({shown, coverage});
       total += coverage;

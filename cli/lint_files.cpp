@@ -36,7 +36,7 @@ int RunLint(const LintRequest& request, const std::vector<ModuleOptions>& module
     const bool standardInput = name == "-";
     const std::string shown = standardInput ? kStandardInputName : name;
     try {
-      ModuleFile file = ReadModule(name, module.encoding, env.in);
+      ModuleFile file = ReadModule(name, module.encoding, env);
       const std::vector<LineNumber> fileLines = file.LineMap().FileLinesOfModuleLines();
       LintOptions options;
       options.publicOnly = module.publicOnly;

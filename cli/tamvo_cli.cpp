@@ -49,9 +49,9 @@ std::string ReadStandardInput(std::istream& in) {
   }
 }
 
-ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, std::istream& in) {
+ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, const CliEnvironment& env) {
   const bool standardInput = name == "-";
-  const std::string bytes = standardInput ? ReadStandardInput(in) : ReadFileBytes(PathOfUtf8(name));
+  const std::string bytes = standardInput ? ReadStandardInput(env.in) : env.files.ReadBytes(PathOfUtf8(name));
   const auto stem = standardInput ? std::u16string() : FromUtf8(PathOfUtf8(name).stem().string());
   return ModuleFile::Parse(bytes, stem, encoding.codePage, encoding.choice);
 }
@@ -566,7 +566,7 @@ Outcome Deliver(const std::string& name, const std::string& shownName, const std
   if (request.inPlace) {
     const std::string after = file.Serialize();
     changed = after != before;
-    if (changed) WriteFileAtomically(PathOfUtf8(name), after, identity);
+    if (changed) env.files.WriteAtomically(PathOfUtf8(name), after, identity);
   } else {
     const bool toOutput = !request.check;
     std::size_t at = 0;
@@ -607,11 +607,11 @@ Outcome ProcessFile(const std::string& name, const ModuleOptions& options, const
     if (standardInput) {
       before = ReadStandardInput(env.in);
     } else if (request.inPlace) {
-      FileContents contents = ReadFileToRewrite(PathOfUtf8(name));
+      FileContents contents = env.files.ReadToRewrite(PathOfUtf8(name));
       before = std::move(contents.bytes);
       identity = contents.identity;
     } else {
-      before = ReadFileBytes(PathOfUtf8(name));
+      before = env.files.ReadBytes(PathOfUtf8(name));
     }
     const auto stem = standardInput ? std::u16string() : FromUtf8(PathOfUtf8(name).stem().string());
     // One copy of the bytes serves the module's lines and the comparison at the end.
@@ -660,7 +660,8 @@ std::vector<Outcome> CheckFilesInParallel(const Request& request, const std::vec
       try {
         std::ostringstream out;
         const CliEnvironment fileEnv{
-            env.in, env.out, out, false, env.settingsPath, env.systemSettings, env.systemSettingsName};
+            env.in,   env.out, out, false, env.settingsPath, env.systemSettings, env.systemSettingsName,
+            env.files};
         outcome = ProcessFile(request.files[i], modules[i], request, events, ui, settings, fileEnv);
         messages = std::move(out).str();
       } catch (...) {  // beyond what ProcessFile catches: memory for the messages
@@ -784,7 +785,7 @@ int Serve(const Request& request, const CliEnvironment& env) {
     try {
       const ProjectConfig* config = configs.For(path);
       const ResolvedEncoding encoding = config && config->encoding ? *config->encoding : ResolvedEncoding();
-      return ReadModule(path, encoding, env.in).Exported().Text();
+      return ReadModule(path, encoding, env).Exported().Text();
     } catch (const std::exception&) {
       return std::nullopt;  // unreadable, or a configuration that can't be used
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/services.h"
+#include "host/file_io.h"
 #include "host/module_file.h"
 
 namespace tamvo {
@@ -36,6 +37,8 @@ struct CliEnvironment {
   // (on Windows, where the add-in keeps it), and how messages name it.
   Settings* systemSettings = nullptr;
   const char* systemSettingsName = "";
+  // The module files read and rewritten: the system's, or a test's double.
+  FileSystem& files = SystemFiles();
 };
 
 // Every usage error goes through here, so that each reads
@@ -60,7 +63,7 @@ std::string ReadStandardInput(std::istream& in);
 
 // The module of a file, or of standard input for "-" (named by no stem then),
 // read in the encoding given. Throws Failure as the reads and the parse do.
-ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, std::istream& in);
+ModuleFile ReadModule(const std::string& name, const ResolvedEncoding& encoding, const CliEnvironment& env);
 
 // Runs "tamvo <args...>" (args without the program name); returns the exit code.
 int RunTamvo(const std::vector<std::string>& args, const CliEnvironment& env);

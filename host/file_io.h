@@ -62,6 +62,22 @@ FileContents ReadFileToRewrite(const std::filesystem::path& path);
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          const std::optional<FileIdentity>& expected = std::nullopt);
 
+// The files a command reads and rewrites, behind one interface, so that
+// a test can put a double of them in the system's place and make them fail
+// where the system won't on demand. Each member keeps the contract of the
+// function above of its name.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual std::string ReadBytes(const std::filesystem::path& path) = 0;
+  virtual FileContents ReadToRewrite(const std::filesystem::path& path) = 0;
+  virtual void WriteAtomically(const std::filesystem::path& path, std::string_view bytes,
+                               const std::optional<FileIdentity>& expected) = 0;
+};
+
+// The system's files: the functions above.
+FileSystem& SystemFiles();
+
 // From now on, an interruption during a write (SIGINT, SIGTERM or SIGHUP; on
 // Windows Ctrl+C, Ctrl+Break or the console closing) removes its temporary
 // file before the process ends as it would have; and on POSIX systems a
