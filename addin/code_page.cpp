@@ -1,5 +1,5 @@
-// Code page 932 through the core's iconv conversions, for the builds that
-// are not Windows.
+// Code page 932 through the core's CodePage, as the command line reads and
+// writes it: iconv on POSIX systems, the Win32 functions on Windows.
 
 #include "addin/code_page.h"
 #include "engine/failure.h"
