@@ -5,34 +5,6 @@ namespace tamvo::test {
 namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings";
-constexpr int kInputBoxTextId = 101;
-
-// Answers the message and input boxes that come up on this thread: records
-// each message box's text and closes it with OK; types the answer into an
-// input box and closes it with OK, or cancels it.
-thread_local BoxAnswers* answers = nullptr;
-
-LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && answers != nullptr) {
-    const HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t windowClass[16] = {};
-    GetClassNameW(box, windowClass, 16);
-    if (std::wstring(windowClass) == L"#32770") {
-      if (GetDlgItem(box, kInputBoxTextId) != nullptr) {
-        ++answers->inputBoxes;
-        SetDlgItemTextW(box, kInputBoxTextId, answers->inputAnswer.c_str());
-        PostMessageW(box, WM_COMMAND, answers->cancelInput ? IDCANCEL : IDOK, 0);
-      } else {
-        wchar_t text[512] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 512);
-        answers->messages.emplace_back(text);
-        answers->messageOwners.push_back(GetWindow(box, GW_OWNER));
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-      }
-    }
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 }  // namespace
 
@@ -57,8 +29,7 @@ void AddinTest::TearDownTestSuite() {
 
 void AddinTest::SetUp() {
   DeleteSettings();
-  answers = &boxes;
-  answerHook_ = SetWindowsHookExW(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+  answerer_.emplace(boxes);
   state.mainWindow = CreateWindowExW(0, L"STATIC", L"editor", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                      nullptr, nullptr, nullptr);
   CLSID id{};
@@ -72,8 +43,7 @@ void AddinTest::TearDown() {
   connect.Reset();
   vbe.Reset();
   DestroyWindow(state.mainWindow);
-  UnhookWindowsHookEx(answerHook_);
-  answers = nullptr;
+  answerer_.reset();
   DeleteSettings();
 }
 

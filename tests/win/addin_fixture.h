@@ -7,25 +7,15 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "addin/win/extensibility.h"
+#include "tests/win/addin_windows.h"
 #include "tests/win/fake_editor.h"
 #include "tests/win/server_harness.h"
 
 namespace tamvo::test {
-
-inline constexpr wchar_t kDialogClass[] = L"tamvoCommandDialog";
-inline constexpr int kFirstButtonId = 1000;
-
-struct BoxAnswers {
-  std::vector<std::wstring> messages;
-  std::vector<HWND> messageOwners;
-  std::wstring inputAnswer = L"山田";
-  bool cancelInput = false;
-  int inputBoxes = 0;
-};
 
 // Removes every setting of the current user's VBA program settings.
 void DeleteSettings();
@@ -56,7 +46,7 @@ class AddinTest : public ::testing::Test {
   SAFEARRAY* custom = nullptr;
 
  private:
-  HHOOK answerHook_ = nullptr;
+  std::optional<BoxAnswerer> answerer_;
 };
 
 }  // namespace tamvo::test

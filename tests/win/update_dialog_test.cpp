@@ -19,8 +19,6 @@
 namespace tamvo::test {
 namespace {
 
-constexpr wchar_t kUpdateDialogClass[] = L"tamvoUpdateDialog";
-
 // A licence at the top, comments written by hand, an annotation, a
 // parameter renamed since its block was written.
 constexpr std::u16string_view kModule =

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs tamvo.msi under Wine for the current user, checks what it put
-# where, creates the add-in by its ProgID in both bitnesses, uninstalls it and
-# checks that only what it added went away.
+# where, creates the add-in by its ProgID in both bitnesses and connects it to
+# the fake editor of tests/win, uninstalls it and checks that only what it
+# added went away.
 #   tests/win_installer/install_test.sh MSI BUILD_ROOT REGISTRY_TOOL
 # BUILD_ROOT holds the files the MSI was built from (win64/cli/tamvo.exe,
-# win32/bin/tamvo.dll, win64/bin/tamvo.dll); REGISTRY_TOOL is the Linux
-# tamvo_write_installer_registry, the registration the MSI must have written.
+# win32/bin/tamvo.dll, win64/bin/tamvo.dll) and the program that connects the
+# installed add-in (win64/ and win32/tests/win/tamvo_installed_addin_check.exe);
+# REGISTRY_TOOL is the Linux tamvo_write_installer_registry, the registration
+# the MSI must have written.
 # A Wine prefix of its own, made afresh: build/wine-msi.
 set -euo pipefail
 if [ $# -ne 3 ]; then
@@ -22,8 +25,8 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Debian's wine starts the 32-bit loader, whose C:\windows\system32 is the
-# 32-bit one: 64-bit programs (msiexec, as on Windows, and cscript) go
-# through the 64-bit loader.
+# 32-bit one: 64-bit programs (msiexec, as on Windows, and the add-in's
+# check) go through the 64-bit loader.
 wine64=/usr/lib/wine/wine64
 [ -x "$wine64" ] || wine64=wine
 work=$(mktemp -d)
@@ -42,6 +45,9 @@ started=$SECONDS
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
+# Without a window manager every hidden window would wait 2 s for one: the
+# add-in's dialogs, below.
+win reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 
 settings='HKCU\Software\VB and VBA Program Settings\tamv\settings'
 neighbour='HKCU\Software\Microsoft\VBA\VBE\6.0\Addins64\neighbour.Connect'
@@ -113,13 +119,19 @@ mirror() {  # add|delete
   done
 }
 mirror add
-script=$(winepath -w "$here/create_by_progid.js")
-cscripts=("$wine64 C:\windows\system32\cscript.exe")
-((${#shared[@]})) || cscripts+=("wine C:\windows\syswow64\cscript.exe")
-for cscript in "${cscripts[@]}"; do
-  answer=$($cscript //nologo "$script" 2>/dev/null | tr -d '\r')
-  [ "$answer" = "created tamvix.Connect, FormDisplayed=false" ] || fail "$cscript: '$answer'"
-  echo "$cscript: $answer"
+# The add-in created by its ProgID, as the editor creates it, from the
+# installed folder, and connected to the fake editor and disconnected
+# (tests/win/installed_addin_check.cpp): one line for each step it passed.
+check=tests/win/tamvo_installed_addin_check.exe
+checks=("win64 x64 $wine64")
+((${#shared[@]})) || checks+=("win32 x86 wine")
+for c in "${checks[@]}"; do
+  read -r preset arch loader <<<"$c"
+  program="$build_root/$preset/$check"
+  [ -f "$program" ] || fail "no $program: build tamvo_installed_addin_check of the $preset preset"
+  echo "$preset/$check, the add-in in $folder\\$arch:"
+  "$loader" "$program" "$folder\\$arch" | tr -d '\r' | sed 's/^/  /' ||
+    fail "$preset/$check: the installed $arch add-in (exit code ${PIPESTATUS[0]})"
 done
 mirror delete
 
