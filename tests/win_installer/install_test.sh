@@ -57,8 +57,16 @@ win reg add 'HKCU\Environment' /v PATH /d 'C:\before' /f >/dev/null
 echo "prefix ready in $((SECONDS - started)) s"
 
 step=$SECONDS
-"$wine64" msiexec /i "$(winepath -w "$msi")" /qn || fail "msiexec /i exited with $?"
-echo "installed in $((SECONDS - step)) s"
+# The README's command, as written, in the MSI's folder.
+readme_command() {  # MARKER: the one line of the README's block after <!-- MARKER -->
+  sed -n "/^<!-- $1 -->\$/,/^\`\`\`\$/p" "$here/../../README.md" | sed -n '3p'
+}
+install=$(readme_command windows-install)
+[ "$(basename "$msi")" = tamvo.msi ] || fail "the README's commands name tamvo.msi, not $(basename "$msi")"
+[[ "$install" == msiexec\ * ]] || fail "no install command in the README: '$install'"
+# shellcheck disable=SC2086  # the command's words, as cmd splits them
+(cd "$(dirname "$msi")" && "$wine64" $install) || fail "$install exited with $?"
+echo "installed by '$install' in $((SECONDS - step)) s"
 local_app_data=$(win cmd /c echo %LOCALAPPDATA%)
 folder="$local_app_data\\Programs\\tamvo"
 unix_folder=$(winepath -u "$folder" 2>/dev/null)
@@ -136,8 +144,11 @@ done
 mirror delete
 
 step=$SECONDS
-"$wine64" msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x exited with $?"
-echo "uninstalled in $((SECONDS - step)) s"
+uninstall=$(readme_command windows-uninstall)
+[[ "$uninstall" == msiexec\ * ]] || fail "no uninstall command in the README: '$uninstall'"
+# shellcheck disable=SC2086
+(cd "$(dirname "$msi")" && "$wine64" $uninstall) || fail "$uninstall exited with $?"
+echo "uninstalled by '$uninstall' in $((SECONDS - step)) s"
 [ ! -e "$unix_folder" ] || fail "$folder is still there: $(find "$unix_folder" | head)"
 echo "files: $folder is gone"
 export_registry "$work/uninstalled"
