@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/file_io.h"
+#include "tests/cli/program_under_test.h"
 
 namespace tamvo {
 namespace {
@@ -22,7 +23,10 @@ class DocsCli : public ::testing::Test {
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  void TearDown() override {
+    fs::remove_all(folder);
+    fs::remove_all(folder.string() + ".run");
+  }
 
   std::string Write(const std::string& name, const std::string& bytes) {
     const fs::path path = folder / name;
@@ -33,6 +37,9 @@ class DocsCli : public ::testing::Test {
   int Run(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
+    if (test::ProgramUnderTest() != nullptr) {
+      return test::RunProgramUnderTest(args, in, out, err, folder.string() + ".run");
+    }
     const CliEnvironment env{in, out, err, false, std::nullopt};
     return RunTamvo(args, env);
   }

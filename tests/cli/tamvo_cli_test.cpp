@@ -1,6 +1,5 @@
 #include "cli/tamvo_cli.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -23,11 +22,15 @@
 #include "cli/settings_file.h"
 #include "commands/lint.h"
 #include "host/file_io.h"
+#include "tests/cli/program_under_test.h"
 
 namespace tamvo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ProgramUnderTest;
+using test::RunProgramUnderTest;
+using test::ShownByProgram;
 
 const std::string kModule =
     "Attribute VB_Name = \"mdlSample\"\r\nOption Explicit\r\n\r\n' adds\r\n"
@@ -52,6 +55,7 @@ class TamvoCli : public ::testing::Test {
   void TearDown() override {
     fs::permissions(folder, fs::perms::owner_all);
     fs::remove_all(folder);
+    fs::remove_all(folder.string() + ".run");
   }
 
   std::string Write(const std::string& name, const std::string& bytes) {
@@ -63,52 +67,13 @@ class TamvoCli : public ::testing::Test {
   int Run(std::vector<std::string> args, std::istream& input, bool interactive = false) {
     out.str("");
     err.str("");
-    if (ProgramUnderTest() != nullptr) return RunProgram(args, input);
+    // The streams go beside the test's folder, which some cases list.
+    if (ProgramUnderTest() != nullptr)
+      return RunProgramUnderTest(args, input, out, err, folder.string() + ".run");
     CliEnvironment env{input, out, err, interactive, SettingsPath()};
     return RunTamvo(args, env);
   }
   fs::path SettingsPath() const { return folder / "config" / "settings"; }
-
-  // With TAMVO_PROGRAM_UNDER_TEST naming a program (tamvo.exe through Wine,
-  // say), each run is that program's, as a process: the same cases held to
-  // another build. Its standard input is what the test's stream holds.
-  static const char* ProgramUnderTest() { return std::getenv("TAMVO_PROGRAM_UNDER_TEST"); }
-  // A file tamvo found itself, as it names it: tamvo.exe under Wine sees
-  // this side's /tmp/x as Z:\tmp\x.
-  static std::string Shown(const fs::path& path) {
-    if (ProgramUnderTest() == nullptr) return path.string();
-    std::string name = "Z:" + path.string();
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
-  }
-  int RunProgram(const std::vector<std::string>& args, std::istream& input) {
-    const fs::path streams = folder.string() + ".streams";
-    fs::create_directories(streams);
-    {
-      std::ofstream inFile(streams / "in", std::ios::binary);
-      inFile << input.rdbuf();
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const std::pair<const char*, int> redirections[] = {{"in", 0}, {"out", 1}, {"err", 2}};
-      for (const auto& [name, fd] : redirections) {
-        const int opened = fd == 0 ? ::open((streams / name).c_str(), O_RDONLY)
-                                   : ::open((streams / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(opened, fd);
-      }
-      std::vector<char*> argv{const_cast<char*>(ProgramUnderTest())};
-      for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      ::execv(ProgramUnderTest(), argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    out.str(ReadFileBytes(streams / "out"));
-    err.str(ReadFileBytes(streams / "err"));
-    fs::remove_all(streams);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
 
   // Runs tamvo as a user that file permissions bind. Root, as CI runs the
   // tests, may read and write whatever the permissions say; there the run
@@ -1047,7 +1012,8 @@ TEST_F(TamvoCli, AProjectConfigToldWrongIsAUsageErrorBeforeAnyModuleIsRead) {
   for (const auto& c : cases) {
     Write(".tamvo.toml", c.text);
     EXPECT_EQ(Run({"lint", module}), kExitUsage) << c.text;
-    EXPECT_TRUE(err.str().starts_with("tamvo: " + Shown(config) + ":" + c.message)) << c.text << err.str();
+    EXPECT_TRUE(err.str().starts_with("tamvo: " + ShownByProgram(config) + ":" + c.message))
+        << c.text << err.str();
   }
 }
 
