@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
+#include "cli/tamvo_cli.h"
 #include "engine/failure.h"
 #include "engine/text.h"
 #include "host/file_io.h"
@@ -128,7 +130,10 @@ TEST_F(FileIoWin, RefusesWhatARewriteWouldSpoil) {
   EXPECT_EQ(Failed([&] { WriteFileAtomically(folder, "x"); }), "can't read: Is a directory");
   EXPECT_EQ(Failed([&] { ReadFileToRewrite(L"NUL"); }),
             "not a regular file; only regular files are rewritten");
-  EXPECT_EQ(Failed([&] { ReadFileBytes(folder / L"none.bas"); }).rfind("can't read: ", 0), 0u);
+  // The usual errors in the words they have on Linux.
+  EXPECT_EQ(Failed([&] { ReadFileBytes(folder / L"none.bas"); }), "can't read: No such file or directory");
+  EXPECT_EQ(Failed([&] { ReadFileBytes(folder / L"none" / L"a.bas"); }),
+            "can't read: No such file or directory");
   EXPECT_EQ(FilesInFolder(), 1u);
 
   // Held open by another program that shares it with none (an editor,
@@ -139,6 +144,12 @@ TEST_F(FileIoWin, RefusesWhatARewriteWouldSpoil) {
   EXPECT_EQ(
       Failed([&] { WriteFileAtomically(path, "x"); }).find("in use by another program") != std::string::npos,
       true);
+  // And so the command line says, naming the file.
+  std::istringstream in;
+  std::ostringstream out, err;
+  const std::string name = path.string();
+  EXPECT_EQ(RunTamvo({"insert-all", "-i", name}, {in, out, err, false, std::nullopt}), kExitFailed);
+  EXPECT_EQ(err.str(), "tamvo: " + name + ": can't read: in use by another program\n");
   CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(path), "before");
   EXPECT_EQ(FilesInFolder(), 1u);
