@@ -1,8 +1,11 @@
-// The code pages of the Win32 conversion functions keep CodePage's
-// contract as iconv does: the same names, the same bytes, the same words
-// when something can't be converted.
+// CodePage's contract, which both systems' converters keep (iconv on
+// POSIX systems, the Win32 functions on Windows): the same names, the same
+// bytes, the same words when something can't be converted. Built into
+// tamvo_tests and, for Windows, tamvo_win_cli_tests.
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "engine/failure.h"
 #include "engine/text.h"
@@ -11,7 +14,9 @@
 namespace tamvo {
 namespace {
 
-TEST(CodePageWin, TakesIconvsNamesAndConvertsBothWays) {
+// Plain ASCII skips the converters only where the encoding writes ASCII as
+// itself; an encoding that doesn't (EBCDIC here) must still convert it.
+TEST(CodePage, TakesIconvsNamesAndConvertsBothWays) {
   const struct {
     const char* encoding;
     std::u16string text;
@@ -37,7 +42,7 @@ TEST(CodePageWin, TakesIconvsNamesAndConvertsBothWays) {
   EXPECT_FALSE(CodePage("IBM037").AsciiIsItself());
 }
 
-TEST(CodePageWin, FailuresSayWhatIconvsSay) {
+TEST(CodePage, FailuresNameWhatCantBeConverted) {
   const struct {
     const char* encoding;
     std::string bytes;    // to decode, or empty
@@ -54,8 +59,12 @@ TEST(CodePageWin, FailuresSayWhatIconvsSay) {
       {"CP1252", "a\x81", u"", "the bytes 81 at column 2 are not valid CP1252"},
       {"UTF-8", "a\xED\xA0\x80", u"",
        "the bytes ED A0 80 at column 2 are a UTF-16 surrogate written as UTF-8, which UTF-8 doesn't allow"},
-      // No best fit: the yen sign is not a backslash.
+      // What a converter would write as a look-alike reads back as another
+      // character: the yen sign as a backslash, the wave dash as a
+      // fullwidth tilde, the minus sign as a fullwidth hyphen-minus.
       {"CP932", "", u"a\u00a5", "\"a\u00a5\" holds \u00a5 (U+00A5), which CP932 can't hold"},
+      {"CP932", "", u"a\u301c", "\"a\u301c\" holds \u301c (U+301C), which CP932 can't hold"},
+      {"CP932", "", u"a\u2212", "\"a\u2212\" holds \u2212 (U+2212), which CP932 can't hold"},
       {"CP932", "", u"\U0001F600", "\"\U0001F600\" holds \U0001F600 (U+1F600), which CP932 can't hold"},
       {"UTF-8", "", std::u16string(u"x") + char16_t(0xDC00),
        "\"x\xEF\xBF\xBD\" holds a lone UTF-16 surrogate (U+DC00), which UTF-8 can't hold"},
@@ -76,8 +85,14 @@ TEST(CodePageWin, FailuresSayWhatIconvsSay) {
   }
 }
 
-TEST(CodePageWin, UnknownNamesAreRefused) {
-  for (const char* name : {"NO-SUCH-CODE-PAGE", "CP", "CP99999", "CP932X", ""}) {
+TEST(CodePage, UnknownNamesAreRefused) {
+  std::vector<const char*> names = {"NO-SUCH-CODE-PAGE", "CP", "CP99999", "CP932X"};
+#ifdef _WIN32
+  // iconv takes "" for the locale's own encoding; the command line refuses
+  // an empty name before it asks.
+  names.push_back("");
+#endif
+  for (const char* name : names) {
     try {
       CodePage codePage(name);
       ADD_FAILURE() << name << " was taken";
@@ -87,12 +102,13 @@ TEST(CodePageWin, UnknownNamesAreRefused) {
   }
 }
 
-TEST(CodePageWin, Utf8ButForSurrogatesIsToldApart) {
+TEST(Utf8, SurrogatesWrittenAsUtf8AreToldApart) {
   EXPECT_TRUE(IsValidUtf8("\xE6\x97\xA5"));
   EXPECT_FALSE(IsValidUtf8("a\xED\xA0\x80"));
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));  // an overlong "/"
   EXPECT_TRUE(IsUtf8ButForSurrogates("a\xED\xA0\x80 \xE6\x97\xA5"));
   EXPECT_FALSE(IsUtf8ButForSurrogates("\xE6\x97\xA5"));
+  EXPECT_FALSE(IsUtf8ButForSurrogates("\xED\xA0\x80\x93\xfa"));
 }
 
 }  // namespace
